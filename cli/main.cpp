@@ -1,0 +1,38 @@
+// `quellix`: the engine's command line for servers without a desktop and for
+// automation. Bad usage and runs that cannot start exit with status 2 and one
+// line on standard error.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "console.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args = qx::cli::Utf8Arguments(argc, argv);
+    qx::cli::PrepareConsole();
+
+    CLI::App app{"Finds webshells in a site's tree and cleans injected markup out of its pages.",
+                 "quellix"};
+    app.require_subcommand(1);
+    app.failure_message([](const CLI::App*, const CLI::Error& e) { return std::string(e.what()); });
+
+    int status = 0;
+    qx::cli::AddScanCommand(app, status);
+    qx::cli::AddCleanCommand(app, status);
+
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
+        app.parse(std::move(reversed));
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);
+        std::fprintf(stderr, "quellix: %s\n", e.what());
+        return 2;
+    } catch (const qx::cli::UsageError& e) {
+        std::fprintf(stderr, "quellix: %s\n", e.what());
+        return 2;
+    }
+    return status;
+}

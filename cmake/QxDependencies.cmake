@@ -1,0 +1,30 @@
+# Third-party pieces, all from Debian packages. The MinGW build cannot use the
+# host's compiled libraries, so GoogleTest is built from the sources Debian
+# ships and header-only CLI11 is reached through a folder that holds only it.
+
+if(CMAKE_CROSSCOMPILING)
+  set(_cli11_dir ${CMAKE_BINARY_DIR}/third_party/include)
+  file(MAKE_DIRECTORY ${_cli11_dir})
+  file(CREATE_LINK /usr/include/CLI ${_cli11_dir}/CLI SYMBOLIC)
+  add_library(CLI11::CLI11 INTERFACE IMPORTED)
+  target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${_cli11_dir})
+else()
+  find_package(CLI11 CONFIG REQUIRED)
+endif()
+
+if(QX_TESTS)
+  if(CMAKE_CROSSCOMPILING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/third_party/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+if(QX_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

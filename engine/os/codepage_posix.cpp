@@ -1,0 +1,123 @@
+// The ANSI code page on POSIX is the codeset of the LC_CTYPE locale, chosen
+// once per process; the C locale's plain ASCII is taken as UTF-8.
+#include <iconv.h>
+#include <langinfo.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "os/codepage.h"
+
+namespace qx::os {
+namespace {
+
+const char* AnsiCodeset() {
+    // Chosen on first use; C++ makes the initialisation of a local static
+    // thread-safe, so every thread sees the one choice.
+    static const std::string codeset = [] {
+        const char* current = nl_langinfo(CODESET);
+        if (current == nullptr || *current == '\0' || std::strcmp(current, "ANSI_X3.4-1968") == 0 ||
+            std::strcmp(current, "ASCII") == 0 || std::strcmp(current, "US-ASCII") == 0) {
+            return std::string("UTF-8");
+        }
+        return std::string(current);
+    }();
+    return codeset.c_str();
+}
+
+class Converter {
+  public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (Valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return cd_; }
+    void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+  private:
+    iconv_t cd_;
+};
+
+constexpr const char* kUtf16 = "UTF-16LE";
+
+// Runs `cd` over the input, appending to `out` (whose element type is T).
+// On an invalid sequence calls `on_invalid(in, left)`, which returns false to
+// give up. Returns the number of input bytes consumed.
+template <class T, class OnInvalid>
+std::size_t Convert(iconv_t cd, const char* input, std::size_t size, std::basic_string<T>& out,
+                    bool at_end, OnInvalid on_invalid) {
+    char* in = const_cast<char*>(input);
+    std::size_t left = size;
+    T buffer[4096];
+    while (left > 0) {
+        char* outp = reinterpret_cast<char*>(buffer);
+        std::size_t room = sizeof buffer;
+        const std::size_t r = iconv(cd, &in, &left, &outp, &room);
+        out.append(buffer, static_cast<std::size_t>(reinterpret_cast<T*>(outp) - buffer));
+        if (r != static_cast<std::size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        if (errno == EINVAL && !at_end) break;  // incomplete tail: wait for more bytes
+        if (!on_invalid(in, left)) break;
+    }
+    return size - left;
+}
+
+}  // namespace
+
+bool AnsiToUtf16(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    Converter converter(kUtf16, AnsiCodeset());
+    if (!converter.Valid()) return false;
+    bool ok = true;
+    Convert(converter.Get(), bytes.data(), bytes.size(), out, true, [&](char*&, std::size_t&) {
+        ok = false;
+        return false;
+    });
+    return ok;
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+    std::string out;
+    Converter converter(AnsiCodeset(), kUtf16);
+    if (!converter.Valid()) return out;
+    Convert(converter.Get(), reinterpret_cast<const char*>(text.data()), text.size() * 2, out, true,
+            [&](char*& in, std::size_t& left) {
+                // A character the codeset cannot hold: '?' for it, as Windows does.
+                out.push_back('?');
+                const std::size_t skip = left >= 4 && (in[1] & 0xFC) == 0xD8 ? 4 : 2;
+                const std::size_t step = skip <= left ? skip : left;
+                in += step;
+                left -= step;
+                return true;
+            });
+    return out;
+}
+
+struct AnsiStreamDecoder::State {
+    Converter converter{kUtf16, AnsiCodeset()};
+};
+
+AnsiStreamDecoder::AnsiStreamDecoder() : state_(std::make_unique<State>()) {}
+AnsiStreamDecoder::~AnsiStreamDecoder() = default;
+
+std::size_t AnsiStreamDecoder::Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
+                                      std::u16string& out) {
+    if (!state_->converter.Valid()) {
+        // No converter for this codeset: keep the bytes as Latin-1 rather than lose them.
+        out.append(bytes, bytes + size);
+        return size;
+    }
+    return Convert(state_->converter.Get(), reinterpret_cast<const char*>(bytes), size, out, at_end,
+                   [&](char*& in, std::size_t& left) {
+                       out.push_back(u'\uFFFD');
+                       ++in;
+                       --left;
+                       state_->converter.Reset();
+                       return true;
+                   });
+}
+
+}  // namespace qx::os

@@ -1,0 +1,102 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "os/file.h"
+#include "os/path.h"
+
+namespace qx::os {
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), last_error_(other.last_error_) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        last_error_ = other.last_error_;
+    }
+    return *this;
+}
+
+bool File::Open(std::u16string_view path, Mode mode) {
+    Close();
+    const std::string native = NativePath(path);
+    // O_NONBLOCK keeps a FIFO planted in the tree from stalling the open; only
+    // regular files are accepted below, and it is cleared before any read.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    flags |= mode == Mode::kSharedRead ? O_RDONLY : (O_RDWR | O_NOFOLLOW);
+    const int fd = ::open(native.c_str(), flags);
+    if (fd < 0) {
+        last_error_ = static_cast<std::uint32_t>(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        last_error_ = EINVAL;
+        ::close(fd);
+        return false;
+    }
+    // The cleaner holds the page alone while it works on it, as far as the
+    // platform lets one process keep others out (advisory locks).
+    if (mode == Mode::kExclusiveReadWrite && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        last_error_ = static_cast<std::uint32_t>(errno);
+        ::close(fd);
+        return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    return true;
+}
+
+bool File::IsOpen() const {
+    return fd_ >= 0;
+}
+
+void File::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::int64_t File::Read(void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, size);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        last_error_ = static_cast<std::uint32_t>(errno);
+        return -1;
+    }
+}
+
+bool File::Write(const void* buffer, std::size_t size) {
+    const auto* p = static_cast<const char*>(buffer);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            last_error_ = n < 0 ? static_cast<std::uint32_t>(errno) : EIO;
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::Seek(std::uint64_t offset) {
+    if (lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0) return true;
+    last_error_ = static_cast<std::uint32_t>(errno);
+    return false;
+}
+
+std::int64_t File::Size() const {
+    struct stat info;
+    if (fstat(fd_, &info) != 0) return -1;
+    return info.st_size;
+}
+
+}  // namespace qx::os

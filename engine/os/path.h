@@ -1,0 +1,39 @@
+// Paths inside the engine are UTF-16. Windows keeps its 259-unit limit; POSIX
+// allows PATH_MAX so that no file of a deep tree is silently skipped. On POSIX
+// a path maps to the file system's bytes as UTF-8, with bytes that are not
+// UTF-8 carried as the units U+DC80 to U+DCFF so that every name round-trips.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qx::os {
+
+#ifdef _WIN32
+inline constexpr char16_t kPathSeparator = u'\\';
+inline constexpr std::size_t kMaxPathUnits = 259;
+#else
+inline constexpr char16_t kPathSeparator = u'/';
+inline constexpr std::size_t kMaxPathUnits = 4095;
+#endif
+
+// `path` cut to kMaxPathUnits; false when it had to be cut.
+bool FitPath(std::u16string_view path, std::u16string& out);
+
+// "directory<separator>name" cut to kMaxPathUnits; false when it had to be cut.
+bool JoinPath(std::u16string_view directory, std::u16string_view name, std::u16string& out);
+
+// The extension of a file's own name: from its last dot to the end, dot
+// included; empty when the name has no dot.
+std::u16string_view Extension(std::u16string_view name);
+
+// ASCII-only case-insensitive comparison, as extensions are compared.
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
+#ifndef _WIN32
+std::string NativePath(std::u16string_view path);
+std::u16string PathFromNative(std::string_view bytes);
+#endif
+
+}  // namespace qx::os
