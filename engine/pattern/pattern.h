@@ -1,0 +1,59 @@
+// The engine's own backtracking regular-expression matcher over UTF-16 units.
+//
+//   CPatternT<char16_t> pattern(u"\\beval\\s*\\(");
+//   CMatchResult result = pattern.Search(text.data(), text.size());
+//   if (result.IsMatched()) ... result.GetGroupStart(1) ...
+//
+// Compilation never fails: a malformed pattern compiles by lenient rules. A
+// compiled pattern is read-only while searched, so several threads may search
+// it at once; compiling again must not overlap a search. Every search is
+// bounded in call depth and in work (see pattern_limits.h) and answers "no
+// match" at a bound, so no text can hang or crash a scan.
+#pragma once
+
+#include <cstddef>
+
+#include "pattern_builder.h"
+#include "pattern_filter.h"
+#include "pattern_flags.h"
+#include "pattern_result.h"
+
+namespace qx::pattern {
+
+template <class CHART>
+class CPatternT {
+  public:
+    // Compiles a NUL-terminated pattern with no flags; a null pattern gives an
+    // object on which every search reports no match.
+    explicit CPatternT(const CHART* pattern = nullptr);
+    CPatternT(const CHART* pattern, int length, int flags);
+    CPatternT(const CPatternT&) = delete;
+    CPatternT& operator=(const CPatternT&) = delete;
+
+    // Discards the previous tree and compiles anew; returns the top element.
+    ElxInterface* Compile(const CHART* pattern, int flags = 0);
+    ElxInterface* Compile(const CHART* pattern, int length, int flags);
+
+    // Finds the leftmost match (rightmost with PF_RIGHT_TO_LEFT). The first
+    // form searches up to the text's first NUL; the second searches exactly
+    // `length` units, NULs included.
+    CMatchResult Search(const CHART* text) const;
+    CMatchResult Search(const CHART* text, std::size_t length) const;
+
+    int GetMaxGroupNumber() const { return m_builder.m_nMaxNumber; }
+    int GetFlags() const { return m_builder.m_nFlags; }
+
+  private:
+    CMatchResult Run(const CHART* text, int length) const;
+
+    CPatternBuilderT<CHART> m_builder;
+    CSearchFilterT<CHART> m_filter;
+};
+
+// Compiles `pattern` anew, searches the `length` units of `text` once (both
+// bounds applying) and says whether it matched. This is what the detection
+// rules call.
+bool PatternMatches(const char16_t* pattern, const char16_t* text, std::size_t length,
+                    int flags = 0);
+
+}  // namespace qx::pattern

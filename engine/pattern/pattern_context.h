@@ -1,0 +1,85 @@
+// The state of one search. Elements keep nothing of their own while they run:
+// everything a search changes lives here, so one compiled pattern can serve
+// several searches at once, each with its own context.
+#pragma once
+
+#include <cstdint>
+
+#include "pattern_buffer.h"
+#include "pattern_limits.h"
+
+namespace qx::pattern {
+
+class CMatchContext {
+  public:
+    // Capture records are four ints: group number, start, end (-1 while the
+    // group is open) and nesting counter.
+    static constexpr int kCaptureRecordSize = 4;
+
+    CBufferT<int> m_stack;         // what each element's MatchAgain will need
+    CBufferT<int> m_capturestack;  // capture records
+    CBufferT<int> m_captureindex;  // per group: index of its latest record, or -1
+    int m_nCurrentPos = 0;
+    int m_nBeginPos = 0;
+    int m_nLastBeginPos = -1;
+    int m_nCloseCounter = 0;
+    const void* m_pMatchString = nullptr;
+    int m_pMatchStringLength = 0;
+
+    // Sets the work and memory allowance of one search over `length` units.
+    void SetBudget(int length);
+
+    // Called before every element call made on behalf of another element.
+    // False once a bound was reached: the caller then fails at once, and so
+    // does everything above it, without touching the stacks again.
+    bool Tick() { return --m_nSliceLeft >= 0 || Replenish(); }
+
+    bool Aborted() const { return m_bAborted; }
+    void Abort() {
+        m_bAborted = true;
+        m_nSliceLeft = 0;
+    }
+
+    // Capture-stack index of the latest record of `group`, or -1.
+    int LatestCapture(int group) const {
+        if (group < 0 || group >= m_captureindex.GetSize()) return -1;
+        int index = m_captureindex[group];
+        if (index < 0) return -1;
+        const int last = m_capturestack.GetSize() - kCaptureRecordSize;
+        if (index > last) index = last;
+        for (; index >= 0; index -= kCaptureRecordSize)
+            if (m_capturestack[index] == group) return index;
+        return -1;
+    }
+
+  private:
+    friend class CDepthGuard;
+    bool Replenish();
+
+    std::int64_t m_nSliceLeft = 0;
+    std::int64_t m_nWorkLeft = 0;
+    std::int64_t m_nStackLimit = 0;
+    int m_nDepth = 0;
+    bool m_bAborted = false;
+};
+
+// Counts one level of element nesting on the call stack for its lifetime;
+// converts to false (and aborts the search) past kMaxMatchDepth.
+class CDepthGuard {
+  public:
+    explicit CDepthGuard(CMatchContext* context) : m_pContext(context) {
+        m_bEntered = ++context->m_nDepth <= kMaxMatchDepth && !context->m_bAborted;
+        if (!m_bEntered) context->Abort();
+    }
+    ~CDepthGuard() { --m_pContext->m_nDepth; }
+    CDepthGuard(const CDepthGuard&) = delete;
+    CDepthGuard& operator=(const CDepthGuard&) = delete;
+
+    explicit operator bool() const { return m_bEntered; }
+
+  private:
+    CMatchContext* m_pContext;
+    bool m_bEntered;
+};
+
+}  // namespace qx::pattern
