@@ -57,6 +57,12 @@ void Worker::Stop() {
     thread_.Join();
 }
 
+void Worker::Wait() {
+    if (IsCurrent()) return;
+    std::lock_guard<std::mutex> lock(control_);
+    thread_.Join();
+}
+
 bool Worker::ReleaseWhenDone(std::function<void()> release) {
     if (!IsCurrent()) return false;
     stop_flag_.exchange(1);

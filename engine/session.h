@@ -31,6 +31,8 @@ class Worker {
     bool Start(std::function<void()> run);
     // Requests a stop and waits until the worker has ended; at once when idle.
     void Stop();
+    // Waits until the worker has ended without asking it to stop.
+    void Wait();
     // Closing a session from inside its own callback cannot wait for the
     // worker (the caller is the worker): the stop is requested and `release`
     // runs as the worker's last act instead. False on any other thread.

@@ -1,0 +1,140 @@
+// The text reader: encoding by byte-order mark, line joining, and the
+// characters a hostile file may use to hide a payload.
+#include <gtest/gtest.h>
+
+#include "fingerprint.h"
+#include "temp_tree.h"
+#include "text_file_read.h"
+
+namespace qx {
+namespace {
+
+using test::TempTree;
+
+std::u16string ReadAll(const TempTree& tree, std::string_view bytes,
+                       TextEncoding* encoding = nullptr, std::u16string_view separator = u"\r\n") {
+    tree.Write("f.txt", bytes);
+    CTextFileRead reader(tree.Path("f.txt"));
+    EXPECT_TRUE(reader.IsOpen());
+    if (encoding) *encoding = reader.Encoding();
+    std::u16string text = u"untouched";
+    EXPECT_TRUE(reader.ReadText(text, separator));
+    return text;
+}
+
+struct Case {
+    const char* name;
+    std::string bytes;
+    TextEncoding encoding;
+    std::u16string text;
+};
+
+TEST(TextReader, DecodesByMarkAndJoinsLines) {
+    const std::u16string joined = u"a\r\nb";
+    const Case cases[] = {
+        {"plain ascii", "a\nb", EncodingAnsi, joined},
+        {"cr lf kept as one", "a\r\nb", EncodingAnsi, joined},
+        {"lone cr", "x\ry\nz\r\n", EncodingAnsi, u"x\r\ny\r\nz\r\n"},
+        {"lf then cr ends two lines", "a\n\rb", EncodingAnsi, u"a\r\n\r\nb"},
+        {"trailing terminator kept", "a\n", EncodingAnsi, u"a\r\n"},
+        {"empty file", "", EncodingAnsi, u""},
+        {"only terminators", "\r\n\r\n", EncodingAnsi, u"\r\n\r\n"},
+        {"utf-8 mark cut short is ansi", "\xEF\xBB\x41", EncodingAnsi, u"\uFFFD\uFFFDA"},
+        {"utf-8 with mark", "\xEF\xBB\xBF\xE6\xB5\xB7 \xC3\xA9\n", EncodingUtf8,
+         u"\u6D77 \u00E9\r\n"},
+        {"utf-8 four-byte sequence", "\xEF\xBB\xBF\xF0\x9F\x98\x80", EncodingUtf8,
+         u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"utf-8 stray continuation",
+         "\xEF\xBB\xBF"
+         "a\x80z",
+         EncodingUtf8, u"a\uFFFDz"},
+        {"utf-8 cut at the end",
+         "\xEF\xBB\xBF"
+         "ab\xE6\xB5",
+         EncodingUtf8, u"ab"},
+        {"utf-16 le", test::Utf16Le(u"a\r\nb"), EncodingUtf16LittleEndian, joined},
+        {"utf-16 be", test::Utf16Be(u"a\nb\u6D77"), EncodingUtf16BigEndian, u"a\r\nb\u6D77"},
+        {"utf-16 mark only", "\xFF\xFE", EncodingUtf16LittleEndian, u""},
+        {"utf-16 odd last byte dropped", test::Utf16Le(u"ab") + "c", EncodingUtf16LittleEndian,
+         u"ab"},
+    };
+    for (const Case& c : cases) {
+        TempTree tree;
+        TextEncoding encoding;
+        const std::u16string text = ReadAll(tree, c.bytes, &encoding);
+        EXPECT_EQ(encoding, c.encoding) << c.name;
+        // The C locale reads invalid UTF-8 as U+FFFD; a Windows code page may differ.
+#ifdef _WIN32
+        if (c.encoding == EncodingAnsi && c.text.find(u'\uFFFD') != std::u16string::npos) continue;
+#endif
+        EXPECT_EQ(text, c.text) << c.name;
+    }
+}
+
+TEST(TextReader, KeepsEveryCharacterBehindNul) {
+    TempTree tree;
+    // A script appended to an image: NUL bytes must not hide what follows.
+    std::string image("GIF89a\0\0\x01\0", 10);
+    EXPECT_EQ(ReadAll(tree, image + "<?php eval($_POST[x]);?>"),
+              std::u16string(u"GIF89a\0\0\x01\0", 10) + u"<?php eval($_POST[x]);?>");
+    EXPECT_EQ(ReadAll(tree, test::Utf16Le(std::u16string(u"a\0b", 3))), std::u16string(u"a\0b", 3));
+}
+
+TEST(TextReader, LongLinesAndBlockBoundariesArriveWhole) {
+    TempTree tree;
+    // Lines cross the reader's block size, and a CR LF pair straddles it.
+    std::string bytes(64 * 1024 - 1, 'x');
+    bytes += "\r\n";
+    bytes += std::string(200000, 'y');
+    const std::u16string text = ReadAll(tree, bytes, nullptr, u"|");
+    ASSERT_EQ(text.size(), 64 * 1024 - 1 + 1 + 200000u);
+    EXPECT_EQ(text[64 * 1024 - 1], u'|');
+    EXPECT_EQ(text.back(), u'y');
+
+    // A UTF-8 character split by the block boundary is decoded whole.
+    std::string utf8 = "\xEF\xBB\xBF" + std::string(64 * 1024 - 4, 'a') + "\xE6\xB5\xB7";
+    const std::u16string decoded = ReadAll(tree, utf8);
+    EXPECT_EQ(decoded.size(), 64 * 1024 - 4 + 1u);
+    EXPECT_EQ(decoded.back(), u'\u6D77');
+}
+
+TEST(TextReader, ReadLineReportsTheEnd) {
+    TempTree tree;
+    tree.Write("f.txt", "one\r\ntwo");
+    CTextFileRead reader(tree.Path("f.txt"));
+    std::u16string line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, u"one");
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, u"two");
+    EXPECT_FALSE(reader.ReadLine(line));
+}
+
+TEST(TextReader, MissingFileLeavesTextUntouched) {
+    TempTree tree;
+    CTextFileRead reader(tree.Path("absent.asp"));
+    EXPECT_FALSE(reader.IsOpen());
+    std::u16string text = u"kept";
+    EXPECT_FALSE(reader.ReadText(text, u"\r\n"));
+    EXPECT_EQ(text, u"kept");
+}
+
+TEST(Fingerprint, IsCrc64We) {
+    EXPECT_EQ(~Crc64WeUpdate(kCrc64WeInit, "123456789", 9), 0x62EC59E3F1A4F00AULL);
+    // Long input exercises the eight-byte path against the byte-wise one.
+    std::string data;
+    for (int i = 0; i < 1000; ++i) data.push_back(static_cast<char>(i * 37 + 11));
+    std::uint64_t bytewise = kCrc64WeInit;
+    for (char c : data) bytewise = Crc64WeUpdate(bytewise, &c, 1);
+    EXPECT_EQ(Crc64WeUpdate(kCrc64WeInit, data.data(), data.size()), bytewise);
+
+    TempTree tree;
+    tree.Write("check.txt", "123456789");
+    tree.Write("empty.txt", "");
+    EXPECT_EQ(FileFingerprint(tree.Path("check.txt")), 0x62EC59E3F1A4F00AULL);
+    EXPECT_EQ(FileFingerprint(tree.Path("empty.txt")), 0u);
+    EXPECT_EQ(FileFingerprint(tree.Path("absent.txt")), 0u);
+}
+
+}  // namespace
+}  // namespace qx
