@@ -1,0 +1,104 @@
+// What every rule set shares: the matching primitives over folded text, the
+// decisions a cascade can reach, and the frame that reads a file, runs a
+// cascade over it and turns the decision into a verdict and a reason.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "engine_types.h"
+
+namespace qx {
+
+// Lower-cases the ASCII letters A to Z and nothing else, whatever the locale.
+void FoldText(std::u16string& text);
+
+// Exact substring search over UTF-16 units; the text's length is explicit,
+// so a NUL inside the text hides nothing.
+bool FindKeyword(std::u16string_view folded_text, std::u16string_view keyword);
+
+// Compiles `pattern` (no option flags), searches the whole text once and
+// releases it again.
+bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text);
+
+// How a step ends the cascade. A reason is a fixed text, or a family name put
+// into the named-trojan or the upload-module sentence.
+struct Decision {
+    enum class Reason { kFixedText, kNamedTrojan, kUploadModule };
+
+    ScanVerdict verdict = VerdictNone;
+    Reason reason = Reason::kFixedText;
+    std::u16string_view text;  // the fixed text or the family name
+};
+
+constexpr Decision Nothing() {
+    return {};
+}
+// A known-good script: the file is not reported.
+constexpr Decision Cleared() {
+    return {};
+}
+constexpr Decision Trojan(std::u16string_view family) {
+    return {VerdictTrojan, Decision::Reason::kNamedTrojan, family};
+}
+constexpr Decision TrojanText(std::u16string_view text) {
+    return {VerdictTrojan, Decision::Reason::kFixedText, text};
+}
+constexpr Decision Dangerous(std::u16string_view text) {
+    return {VerdictDangerous, Decision::Reason::kFixedText, text};
+}
+constexpr Decision Suspicious(std::u16string_view text) {
+    return {VerdictSuspicious, Decision::Reason::kFixedText, text};
+}
+constexpr Decision SuspiciousUploadModule(std::u16string_view family) {
+    return {VerdictSuspicious, Decision::Reason::kUploadModule, family};
+}
+
+// One inner item of a step: when its keyword is found (an empty keyword
+// always is), the item decides.
+struct RuleItem {
+    std::u16string_view keyword;
+    Decision decision;
+};
+
+// Signature row n decides as a named trojan of the row's family.
+RuleItem Row(std::size_t n);
+// Signature row n, when found, decides as given instead.
+RuleItem Row(std::size_t n, Decision decision);
+// Signature row n, when found, decides as an upload module of the row's family.
+RuleItem UploadModuleRow(std::size_t n);
+inline RuleItem If(std::u16string_view keyword, Decision decision) {
+    return {keyword, decision};
+}
+inline RuleItem Otherwise(Decision decision) {
+    return {{}, decision};
+}
+
+// The folded text of one file as the cascades query it.
+class RuleText {
+  public:
+    explicit RuleText(std::u16string_view folded) : text_(folded) {}
+
+    bool Has(std::u16string_view keyword) const { return FindKeyword(text_, keyword); }
+    bool Matches(const char16_t* pattern) const { return MatchPattern(pattern, text_); }
+    std::size_t Length() const { return text_.size(); }
+
+    // The decision of the first item, in order, whose keyword is found;
+    // Nothing() when none is.
+    Decision FirstOf(std::initializer_list<RuleItem> items) const;
+
+  private:
+    std::u16string_view text_;
+};
+
+using Cascade = Decision (*)(const RuleText& text);
+
+// Reads the file, runs the cascade over its folded text, writes the reason of
+// a finding into `reason` (kReasonTextUnits units) and returns the verdict;
+// levels 1 and 2 are cancelled for known-good files. The reason buffer is
+// left untouched when nothing is found.
+int RunRuleSet(char16_t* reason, const char16_t* path, Cascade cascade);
+
+}  // namespace qx
