@@ -5,6 +5,8 @@
 // malformed pattern has a lenient reading.
 #pragma once
 
+#include <utility>
+
 #include "pattern_buffer.h"
 #include "pattern_elements.h"
 
@@ -55,13 +57,23 @@ class CPatternBuilderT {
     int m_nFlags = 0;
     int m_nMaxNumber = 0;
 
-    // Index = group number for unnamed groups; named groups follow them.
-    CBufferT<CListElxT<0>*> m_grouplist;
+    // Entry 0 is the top element, entry n the unnamed group n; named groups
+    // follow in order of appearance.
+    CBufferT<ElxInterface*> m_grouplist;
+    // Named groups, and groups whose name is a decimal number (explicit: 1).
     CBufferT<CListElxT<0>*> m_namedlist;
+    CBufferT<int> m_namedexplicit;
 
   private:
+    // Creates an element owned by the builder. The slot exists before the
+    // element does, so no element is ever lost.
     template <class T, class... Args>
-    T* Keep(Args&&... args);
+    T* Keep(Args&&... args) {
+        m_objlist.Append(nullptr);
+        T* element = new T(std::forward<Args>(args)...);
+        m_objlist[m_objlist.GetSize() - 1] = element;
+        return element;
+    }
     ElxInterface* GetStockElx(int kind, int rightleft);
 
     // Tokenizer.

@@ -1,0 +1,33 @@
+#include "pattern_context.h"
+
+namespace qx::pattern {
+
+namespace {
+// Work is handed out in slices so that Tick() costs one decrement; the memory
+// bound is checked whenever a slice runs out.
+constexpr std::int64_t kSlice = 4096;
+}  // namespace
+
+void CMatchContext::SetBudget(int length) {
+    const std::int64_t units = std::int64_t{length} + 1;
+    m_nWorkLeft = units * kWorkPerUnit > kWorkFloor ? units * kWorkPerUnit : kWorkFloor;
+    m_nStackLimit = units * kStackPerUnit > kStackFloor ? units * kStackPerUnit : kStackFloor;
+    m_nSliceLeft = 0;
+    m_nDepth = 0;
+    m_bAborted = false;
+}
+
+bool CMatchContext::Replenish() {
+    if (m_bAborted) return false;
+    const std::int64_t stacked = std::int64_t{m_stack.GetSize()} + m_capturestack.GetSize();
+    if (m_nWorkLeft <= 0 || stacked > m_nStackLimit) {
+        Abort();
+        return false;
+    }
+    const std::int64_t slice = m_nWorkLeft < kSlice ? m_nWorkLeft : kSlice;
+    m_nWorkLeft -= slice;
+    m_nSliceLeft = slice - 1;  // this call takes one
+    return true;
+}
+
+}  // namespace qx::pattern

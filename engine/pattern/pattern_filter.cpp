@@ -1,0 +1,225 @@
+#include "pattern_filter.h"
+
+#include "pattern_text.h"
+
+namespace qx::pattern {
+namespace {
+
+// Deeper trees are rare; past this the analysis gives up (no filter).
+constexpr int kMaxAnalysisDepth = 64;
+
+// What can begin a match of an element: the units below 256 (bits), whether
+// units from 256 up can, and whether the element can match the empty string
+// (in which case what follows it can begin the match too).
+struct StartUnits {
+    unsigned long long bits[4] = {0, 0, 0, 0};
+    bool high = false;
+    bool canBeEmpty = false;
+
+    static StartUnits Anything() {
+        StartUnits units;
+        for (auto& word : units.bits) word = ~0ULL;
+        units.high = true;
+        units.canBeEmpty = true;
+        return units;
+    }
+    static StartUnits ZeroWidth() {
+        StartUnits units;
+        units.canBeEmpty = true;
+        return units;
+    }
+    void Add(unsigned unit) {
+        if (unit < 256)
+            bits[unit >> 6] |= 1ULL << (unit & 63);
+        else
+            high = true;
+    }
+    void Merge(const StartUnits& other) {
+        for (int i = 0; i < 4; ++i) bits[i] |= other.bits[i];
+        high = high || other.high;
+    }
+};
+
+template <class CHART>
+bool MayMatchHigh(const CRangeElxT<CHART>* set) {
+    if (!set->m_byinclude) return true;
+    for (int i = 0; i < set->m_ranges.GetSize(); ++i)
+        if (set->m_ranges[i] >= 256) return true;
+    for (int i = 0; i < set->m_chars.GetSize(); ++i)
+        if (set->m_chars[i] >= 256) return true;
+    for (int i = 0; i < set->m_embeds.GetSize(); ++i) {
+        const ElxInterface* embed = set->m_embeds[i];
+        if (auto inner = dynamic_cast<const CRangeElxT<CHART>*>(embed)) {
+            if (MayMatchHigh(inner)) return true;
+        } else if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(embed)) {
+            if (posix->m_posixfun != nullptr && !posix->m_byes) return true;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class CHART>
+StartUnits Analyse(const ElxInterface* element, int depth) {
+    if (element == nullptr) return StartUnits::ZeroWidth();
+    if (depth > kMaxAnalysisDepth) return StartUnits::Anything();
+    StartUnits units;
+    if (auto string = dynamic_cast<const CStringElxT<CHART>*>(element)) {
+        if (string->m_brightleft) return StartUnits::Anything();
+        if (string->m_szPattern.GetSize() == 0) return StartUnits::ZeroWidth();
+        const CHART first = string->m_szPattern[0];
+        units.Add(first);
+        if (string->m_byignorecase) {
+            units.Add(UpperAscii(first));
+            if (first >= CHART('A') && first <= CHART('Z')) units.Add(first + ('a' - 'A'));
+        }
+        return units;
+    }
+    if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(element)) {
+        if (set->m_brightleft) return StartUnits::Anything();
+        for (unsigned unit = 0; unit < 256; ++unit)
+            if (set->Matches(CHART(unit))) units.Add(unit);
+        units.high = MayMatchHigh(set);
+        return units;
+    }
+    if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(element)) {
+        if (posix->m_brightleft) return StartUnits::Anything();
+        for (unsigned unit = 0; unit < 256; ++unit)
+            if (posix->Matches(CHART(unit))) units.Add(unit);
+        units.high = posix->m_posixfun != nullptr && !posix->m_byes;
+        return units;
+    }
+    if (dynamic_cast<const CBoundaryElxT<CHART>*>(element) ||
+        dynamic_cast<const CGlobalElxT<0>*>(element) ||
+        dynamic_cast<const CEmptyElxT<0>*>(element) ||
+        dynamic_cast<const CBracketElxT<CHART>*>(element) ||
+        dynamic_cast<const CAssertElxT<0>*>(element))
+        return StartUnits::ZeroWidth();
+    if (auto list = dynamic_cast<const CListElxT<0>*>(element)) {
+        if (list->m_brightleft) return StartUnits::Anything();
+        units.canBeEmpty = true;
+        for (int i = 0; i < list->m_elxlist.GetSize() && units.canBeEmpty; ++i) {
+            const StartUnits part = Analyse<CHART>(list->m_elxlist[i], depth + 1);
+            units.Merge(part);
+            units.canBeEmpty = part.canBeEmpty;
+        }
+        return units;
+    }
+    if (auto alternative = dynamic_cast<const CAlternativeElxT<0>*>(element)) {
+        units.canBeEmpty = alternative->m_elxlist.GetSize() == 0;
+        for (int i = 0; i < alternative->m_elxlist.GetSize(); ++i) {
+            const StartUnits part = Analyse<CHART>(alternative->m_elxlist[i], depth + 1);
+            units.Merge(part);
+            units.canBeEmpty = units.canBeEmpty || part.canBeEmpty;
+        }
+        return units;
+    }
+    if (auto repeat = dynamic_cast<const CRepeatElxT<0>*>(element)) {
+        units = Analyse<CHART>(repeat->m_pelx, depth + 1);
+        units.canBeEmpty = units.canBeEmpty || repeat->m_nfixed <= 0;
+        return units;
+    }
+    if (auto independent = dynamic_cast<const CIndependentElxT<0>*>(element))
+        return Analyse<CHART>(independent->m_pelx, depth + 1);
+    // Conditions, recursions and backreferences: anything may begin them.
+    return StartUnits::Anything();
+}
+
+// Walks the fixed-width start of the pattern looking for a case-sensitive
+// literal. 1: found; 0: the element was passed (offset advanced); -1: give up.
+template <class CHART>
+int FindLiteral(const ElxInterface* element, int depth, int& offset, CBufferT<CHART>& literal) {
+    if (element == nullptr || depth > kMaxAnalysisDepth) return -1;
+    if (auto string = dynamic_cast<const CStringElxT<CHART>*>(element)) {
+        if (string->m_brightleft) return -1;
+        if (string->m_byignorecase) {
+            offset += string->m_szPattern.GetSize();
+            return 0;
+        }
+        if (string->m_szPattern.GetSize() == 0) return 0;
+        literal.Append(string->m_szPattern.GetBuffer(), string->m_szPattern.GetSize());
+        return 1;
+    }
+    if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(element)) {
+        if (set->m_brightleft) return -1;
+        ++offset;
+        return 0;
+    }
+    if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(element)) {
+        if (posix->m_brightleft) return -1;
+        ++offset;
+        return 0;
+    }
+    if (dynamic_cast<const CBoundaryElxT<CHART>*>(element) ||
+        dynamic_cast<const CGlobalElxT<0>*>(element) ||
+        dynamic_cast<const CEmptyElxT<0>*>(element) ||
+        dynamic_cast<const CBracketElxT<CHART>*>(element) ||
+        dynamic_cast<const CAssertElxT<0>*>(element))
+        return 0;
+    if (auto list = dynamic_cast<const CListElxT<0>*>(element)) {
+        if (list->m_brightleft) return -1;
+        for (int i = 0; i < list->m_elxlist.GetSize(); ++i) {
+            const int found = FindLiteral(list->m_elxlist[i], depth + 1, offset, literal);
+            if (found != 0) return found;
+        }
+        return 0;
+    }
+    return -1;
+}
+
+}  // namespace
+
+template <class CHART>
+void CSearchFilterT<CHART>::Reset() {
+    m_bActive = false;
+    for (auto& word : m_first) word = 0;
+    m_bHighUnits = false;
+    m_literal.Clear();
+    m_nLiteralOffset = 0;
+}
+
+template <class CHART>
+void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
+    Reset();
+    const StartUnits units = qx::pattern::Analyse<CHART>(top, 0);
+    if (units.canBeEmpty) return;
+    m_bActive = true;
+    for (int i = 0; i < 4; ++i) m_first[i] = units.bits[i];
+    m_bHighUnits = units.high;
+    int offset = 0;
+    if (FindLiteral(top, 0, offset, m_literal) == 1)
+        m_nLiteralOffset = offset;
+    else
+        m_literal.Clear();
+}
+
+template <class CHART>
+int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos) const {
+    auto mayBegin = [this](CHART unit) {
+        return unit < 256 ? ((m_first[unit >> 6] >> (unit & 63)) & 1) != 0 : m_bHighUnits;
+    };
+    const int count = m_literal.GetSize();
+    if (count == 0) {
+        for (; pos < length; ++pos)
+            if (mayBegin(text[pos])) return pos;
+        return -1;
+    }
+    const CHART first = m_literal[0];
+    const int last = length - count;  // the literal's last possible position
+    for (int at = pos + m_nLiteralOffset; at <= last; ++at) {
+        const CHART* scan = text + at;
+        const CHART* stop = text + last + 1;
+        while (scan < stop && *scan != first) ++scan;
+        if (scan == stop) return -1;
+        at = static_cast<int>(scan - text);
+        if (SameUnits(scan + 1, m_literal.GetBuffer() + 1, count - 1, false) &&
+            mayBegin(text[at - m_nLiteralOffset]))
+            return at - m_nLiteralOffset;
+    }
+    return -1;
+}
+
+template class CSearchFilterT<char16_t>;
+
+}  // namespace qx::pattern
