@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+// windows.h first: shellapi.h builds on it.
+#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -36,7 +38,7 @@ std::string ToUtf8(std::u16string_view text) {
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 #ifdef _WIN32
-    (void)argv;
+    (void)argc, (void)argv;
     std::vector<std::string> args;
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

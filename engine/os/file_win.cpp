@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "os/file.h"
