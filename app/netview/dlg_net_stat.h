@@ -6,6 +6,6 @@
 #include "res/resource.h"
 
 class CDlgNetStat : public CPageDialog {
-public:
+  public:
     CDlgNetStat() : CPageDialog(IDD_NET_STAT) {}
 };
