@@ -43,20 +43,24 @@ class Converter {
 
 constexpr const char* kUtf16 = "UTF-16LE";
 
-// Runs `cd` over the input, appending to `out` (whose element type is T).
-// On an invalid sequence calls `on_invalid(in, left)`, which returns false to
-// give up. Returns the number of input bytes consumed.
+// Runs `cd` over the input, appending to `out` (whose element type is T)
+// directly, without a staging buffer. On an invalid sequence calls
+// `on_invalid(in, left)`, which returns false to give up. Returns the number
+// of input bytes consumed.
 template <class T, class OnInvalid>
 std::size_t Convert(iconv_t cd, const char* input, std::size_t size, std::basic_string<T>& out,
                     bool at_end, OnInvalid on_invalid) {
     char* in = const_cast<char*>(input);
     std::size_t left = size;
-    T buffer[4096];
     while (left > 0) {
-        char* outp = reinterpret_cast<char*>(buffer);
-        std::size_t room = sizeof buffer;
+        // Room for the common case in one call: no code page takes more
+        // output units than input bytes, save a few that grow both ways.
+        const std::size_t old = out.size();
+        out.resize(old + (left + 8) * (sizeof(T) == 1 ? 4 : 1));
+        char* outp = reinterpret_cast<char*>(out.data() + old);
+        std::size_t room = (out.size() - old) * sizeof(T);
         const std::size_t r = iconv(cd, &in, &left, &outp, &room);
-        out.append(buffer, static_cast<std::size_t>(reinterpret_cast<T*>(outp) - buffer));
+        out.resize(static_cast<std::size_t>(reinterpret_cast<T*>(outp) - out.data()));
         if (r != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         if (errno == EINVAL && !at_end) break;  // incomplete tail: wait for more bytes
