@@ -9,5 +9,8 @@ namespace qx::cli {
 
 void AddScanCommand(CLI::App& app, int& status);
 void AddCleanCommand(CLI::App& app, int& status);
+void AddNetstatCommand(CLI::App& app, int& status);
+void AddLocateCommand(CLI::App& app, int& status);
+void AddPowerCommand(CLI::App& app, int& status);
 
 }  // namespace qx::cli

@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
     int status = 0;
     qx::cli::AddScanCommand(app, status);
     qx::cli::AddCleanCommand(app, status);
+    qx::cli::AddNetstatCommand(app, status);
+    qx::cli::AddLocateCommand(app, status);
+    qx::cli::AddPowerCommand(app, status);
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);

@@ -1,0 +1,62 @@
+// `quellix power`: the power records page's rows, one pair of power-on and
+// power-off times per line, oldest first.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "console.h"
+#include "power_records.h"
+
+namespace qx::cli {
+namespace {
+
+struct PowerOptions {
+    std::string wtmp = "/var/log/wtmp";
+    bool json = false;
+};
+
+std::vector<power::PowerEvent> ReadEvents([[maybe_unused]] const PowerOptions& options) {
+    std::vector<power::PowerEvent> events;
+#ifdef _WIN32
+    if (!power::ReadSystemLogPowerEvents(events)) {
+        throw UsageError("cannot open the System event log");
+    }
+#else
+    if (!power::ReadWtmpPowerEvents(FsPath(options.wtmp), events)) {
+        throw UsageError("cannot read " + options.wtmp);
+    }
+#endif
+    return events;
+}
+
+int Power(const PowerOptions& options) {
+    const std::vector<power::PowerRow> rows = power::PairPowerEvents(ReadEvents(options));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (options.json) {
+            std::printf("{\"number\":%zu,\"on\":%s,\"off\":%s}\n", i + 1,
+                        JsonString(rows[i].powerOn).c_str(), JsonString(rows[i].powerOff).c_str());
+        } else {
+            std::printf("%zu\t%s\t%s\n", i + 1, ToUtf8(rows[i].powerOn).c_str(),
+                        ToUtf8(rows[i].powerOff).c_str());
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void AddPowerCommand(CLI::App& app, int& status) {
+    auto options = std::make_shared<PowerOptions>();
+    CLI::App* power = app.add_subcommand(
+#ifdef _WIN32
+        "power", "List the machine's power-on and power-off times from the System event log.");
+#else
+        "power", "List the machine's power-on and power-off times from wtmp.");
+    power->add_option("--wtmp", options->wtmp, "login records file (default: /var/log/wtmp)");
+#endif
+    power->add_flag("--json", options->json, "one JSON object per row");
+    power->callback([options, &status] { status = Power(*options); });
+}
+
+}  // namespace qx::cli
