@@ -12,11 +12,17 @@ fuzz_seconds=${QX_FUZZ_SECONDS:-20}
 werror=-DQX_WERROR=ON
 summary=()
 
-run_preset() { # preset [ctest args...]
-  local preset=$1; shift
+quiet() { # runs a command, showing its output only when it fails
+  local log; log=$(mktemp)
+  "$@" >"$log" 2>&1 || { tail -n 60 "$log"; rm -f "$log"; echo "FAILED: $*" >&2; exit 1; }
+  rm -f "$log"
+}
+
+run_preset() { # preset [build target] [ctest args...]
+  local preset=$1 target=${2:-all}; shift 2 || shift
   echo "== $preset"
-  cmake --preset "$preset" $werror >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" >/dev/null
+  quiet cmake --preset "$preset" $werror
+  quiet cmake --build --preset "$preset" -j "$jobs" --target "$target"
   local log; log=$(mktemp)
   if ! ctest --preset "$preset" -j "$jobs" "$@" 2>&1 | tee "$log" | grep -E 'tests passed|tests failed|Failed|\*\*\*'; then :; fi
   summary+=("$preset: $(grep -E 'tests passed' "$log" || echo 'no summary')")
@@ -26,12 +32,12 @@ run_preset() { # preset [ctest args...]
 
 run_preset linux
 run_preset linux-asan
-run_preset linux-tsan -L tsan
+run_preset linux-tsan engine_session_tests -L tsan
 run_preset windows
 
 echo "== fuzz"
-cmake --preset fuzz $werror >/dev/null
-cmake --build --preset fuzz -j "$jobs" >/dev/null
+quiet cmake --preset fuzz $werror
+quiet cmake --build --preset fuzz -j "$jobs"
 fuzzers=0
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue

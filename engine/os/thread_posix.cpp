@@ -1,3 +1,4 @@
+#include <mutex>
 #include <thread>
 
 #include "os/thread.h"
@@ -6,6 +7,7 @@ namespace qx::os {
 
 struct Thread::State {
     std::thread thread;
+    std::mutex starting;  // held until `thread` is stored, so the body sees it set
 };
 
 Thread::Thread() : state_(std::make_unique<State>()) {}
@@ -15,7 +17,12 @@ Thread::~Thread() {
 
 bool Thread::Start(std::function<void()> body) {
     try {
-        state_->thread = std::thread(std::move(body));
+        std::lock_guard<std::mutex> lock(state_->starting);
+        State* state = state_.get();
+        state_->thread = std::thread([state, body = std::move(body)] {
+            { std::lock_guard<std::mutex> stored(state->starting); }
+            body();
+        });
         return true;
     } catch (const std::exception&) {
         return false;

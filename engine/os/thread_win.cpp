@@ -26,11 +26,13 @@ Thread::~Thread() {
 bool Thread::Start(std::function<void()> body) {
     auto* argument = new (std::nothrow) std::function<void()>(std::move(body));
     if (argument == nullptr) return false;
-    state_->handle = CreateThread(nullptr, 0, RunBody, argument, 0, nullptr);
+    // Suspended until the handle is stored, so that the body sees it set.
+    state_->handle = CreateThread(nullptr, 0, RunBody, argument, CREATE_SUSPENDED, nullptr);
     if (state_->handle == nullptr) {
         delete argument;
         return false;
     }
+    ResumeThread(state_->handle);
     return true;
 }
 
