@@ -48,26 +48,32 @@ ElxInterface* CPatternT<CHART>::Compile(const CHART* pattern, int length, int fl
 
 template <class CHART>
 CMatchResult CPatternT<CHART>::Search(const CHART* text) const {
-    if (text == nullptr) return Run(nullptr, 0);
-    return Run(text, CountToNul(text));
+    CMatchContext context;
+    return Run(text, text != nullptr ? CountToNul(text) : 0, context);
 }
 
 template <class CHART>
 CMatchResult CPatternT<CHART>::Search(const CHART* text, std::size_t length) const {
-    if (length > static_cast<std::size_t>(kMaxTextLength)) return CMatchResult();
-    if (text == nullptr && length > 0) return CMatchResult();
-    return Run(text, static_cast<int>(length));
+    CMatchContext context;
+    return Search(text, length, context);
 }
 
 template <class CHART>
-CMatchResult CPatternT<CHART>::Run(const CHART* text, int length) const {
+CMatchResult CPatternT<CHART>::Search(const CHART* text, std::size_t length,
+                                      CMatchContext& context) const {
+    if (length > static_cast<std::size_t>(kMaxTextLength)) return CMatchResult();
+    if (text == nullptr && length > 0) return CMatchResult();
+    return Run(text, static_cast<int>(length), context);
+}
+
+template <class CHART>
+CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, CMatchContext& context) const {
     static const CHART kEmptyText[1] = {CHART(0)};
     CMatchResult result;
     const ElxInterface* top = m_builder.m_pTopElx;
     if (top == nullptr) return result;
     if (text == nullptr) text = kEmptyText;
 
-    CMatchContext context;
     context.SetBudget(length);
     const bool rightleft = (m_builder.m_nFlags & PF_RIGHT_TO_LEFT) != 0;
     const int maxNumber = m_builder.m_nMaxNumber;

@@ -39,12 +39,15 @@ class CPatternT {
     // `length` units, NULs included.
     CMatchResult Search(const CHART* text) const;
     CMatchResult Search(const CHART* text, std::size_t length) const;
+    // As above, in a context the caller keeps to see afterwards whether the
+    // search stopped at a bound and how much work it took.
+    CMatchResult Search(const CHART* text, std::size_t length, CMatchContext& context) const;
 
     int GetMaxGroupNumber() const { return m_builder.m_nMaxNumber; }
     int GetFlags() const { return m_builder.m_nFlags; }
 
   private:
-    CMatchResult Run(const CHART* text, int length) const;
+    CMatchResult Run(const CHART* text, int length, CMatchContext& context) const;
 
     CPatternBuilderT<CHART> m_builder;
     CSearchFilterT<CHART> m_filter;

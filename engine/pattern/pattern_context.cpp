@@ -11,7 +11,10 @@ constexpr std::int64_t kSlice = 4096;
 void CMatchContext::SetBudget(int length) {
     const std::int64_t units = std::int64_t{length} + 1;
     m_nWorkLeft = units * kWorkPerUnit > kWorkFloor ? units * kWorkPerUnit : kWorkFloor;
-    m_nStackLimit = units * kStackPerUnit > kStackFloor ? units * kStackPerUnit : kStackFloor;
+    m_nWorkBudget = m_nWorkLeft;
+    m_nStackLimit = units * kStackPerUnit;
+    if (m_nStackLimit < kStackFloor) m_nStackLimit = kStackFloor;
+    if (m_nStackLimit > kStackCeiling) m_nStackLimit = kStackCeiling;
     m_nSliceLeft = 0;
     m_nDepth = 0;
     m_bAborted = false;

@@ -34,7 +34,12 @@ class CMatchContext {
     // does everything above it, without touching the stacks again.
     bool Tick() { return --m_nSliceLeft >= 0 || Replenish(); }
 
+    // True once the search stopped at a bound (work, memory or depth).
     bool Aborted() const { return m_bAborted; }
+    // Element calls counted so far in this search.
+    std::int64_t WorkUsed() const {
+        return m_nWorkBudget - m_nWorkLeft - (m_nSliceLeft > 0 ? m_nSliceLeft : 0);
+    }
     void Abort() {
         m_bAborted = true;
         m_nSliceLeft = 0;
@@ -58,6 +63,7 @@ class CMatchContext {
 
     std::int64_t m_nSliceLeft = 0;
     std::int64_t m_nWorkLeft = 0;
+    std::int64_t m_nWorkBudget = 0;
     std::int64_t m_nStackLimit = 0;
     int m_nDepth = 0;
     bool m_bAborted = false;
