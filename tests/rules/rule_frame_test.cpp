@@ -66,7 +66,7 @@ TEST(RuleFrame, NothingHidesBehindNul) {
          {Encoding::kUtf8WithMark, Encoding::kUtf16LeWithMark, Encoding::kUtf16BeWithMark}) {
         SCOPED_TRACE(EncodingName(encoding));
         const RuleResult result =
-            RunRuleSetOn(CheckPhpFile, dir.Write("nul.php", Encode(hidden, encoding)));
+            RunRuleSetOn(CheckPhpFile, dir.Write("hidden.php", Encode(hidden, encoding)));
         EXPECT_EQ(result.verdict, 1);
     }
 }
