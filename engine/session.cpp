@@ -32,6 +32,8 @@ bool Worker::Start(std::function<void()> run) {
             // The session is closed from its own callback: nobody waits for
             // this thread, and `this` is gone once `release` has run.
             std::function<void()> release = std::move(release_);
+            // The start that began this run may still be leaving its lock.
+            { std::lock_guard<std::mutex> started(control_); }
             thread_.Detach();
             running_.store(false);
             release();
