@@ -12,5 +12,6 @@ void AddCleanCommand(CLI::App& app, int& status);
 void AddNetstatCommand(CLI::App& app, int& status);
 void AddLocateCommand(CLI::App& app, int& status);
 void AddPowerCommand(CLI::App& app, int& status);
+void AddRegexCommand(CLI::App& app, int& status);
 
 }  // namespace qx::cli

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     qx::cli::AddNetstatCommand(app, status);
     qx::cli::AddLocateCommand(app, status);
     qx::cli::AddPowerCommand(app, status);
+    qx::cli::AddRegexCommand(app, status);
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
