@@ -14,7 +14,7 @@
 namespace qx::test {
 namespace {
 
-using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 TEST(FoldText, LowersAsciiLettersOnly) {
     std::u16string text = u"AZaz@[`{ÀÉ\u0130Ａ中\u00DF\U0001F600";
@@ -23,13 +23,13 @@ TEST(FoldText, LowersAsciiLettersOnly) {
 }
 
 TEST(FindKeyword, ExactUnitsAnywhere) {
-    const std::u16string text = u"abc\0def"s;
+    constexpr std::u16string_view text = u"abc\0def"sv;
     struct {
         std::u16string_view keyword;
         bool found;
     } const cases[] = {
-        {u"", true},      {u"abc", true},  {u"def", true},         {u"c\0d"s, true},
-        {u"abcd", false}, {u"ABC", false}, {u"abc\0def!"s, false},
+        {u"", true},      {u"abc", true},  {u"def", true},          {u"c\0d"sv, true},
+        {u"abcd", false}, {u"ABC", false}, {u"abc\0def!"sv, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FindKeyword(text, c.keyword), c.found)
