@@ -211,6 +211,42 @@ TEST_F(MainWindow, MinimiseAndRestoreKeepThePage) {
     EXPECT_TRUE(process->Running());
 }
 
+// Presses the left button at a client point of the main window, moves the
+// pointer by (dx, dy) and releases it, all through the system's input queue.
+void DragBy(HWND window, POINT client, int dx, int dy) {
+    ::ClientToScreen(window, &client);
+    ::SetCursorPos(client.x, client.y);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &input, sizeof input);
+    ::Sleep(300);
+    for (int step = 1; step <= 4; ++step) {
+        ::SetCursorPos(client.x + dx * step / 4, client.y + dy * step / 4);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE;
+        ::SendInput(1, &input, sizeof input);
+        ::Sleep(100);
+    }
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &input, sizeof input);
+    ::Sleep(300);
+}
+
+TEST_F(MainWindow, TheTopBandDragsTheWindowAndNothingBelowItDoes) {
+    RECT before{}, after{};
+    ::GetWindowRect(window, &before);
+    DragBy(window, POINT{10, 75}, 40, 30);  // just below the band
+    ::GetWindowRect(window, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    DragBy(window, POINT{300, 74}, 40, 30);
+    EXPECT_TRUE(WaitUntil([&] {
+        ::GetWindowRect(window, &after);
+        return after.left == before.left + 40 && after.top == before.top + 30;
+    })) << "moved to "
+        << after.left << "," << after.top << " from " << before.left << "," << before.top;
+}
+
 TEST_F(MainWindow, CloseButtonEndsTheProgram) {
     ClickControl(Button(1007));
     EXPECT_EQ(process->WaitForExit(15000), 0);
