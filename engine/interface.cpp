@@ -40,7 +40,6 @@ template <class Session, class Walk, class SendEnd>
 int StartRun(Session* session, const char16_t* directory, Walk walk, SendEnd send_end) {
     if (session == nullptr || directory == nullptr || *directory == 0) return 0;
     try {
-        if (session->worker.Running()) return 0;
         std::u16string root;
         os::FitPath(directory, root);
         return session->worker.Start([session, root = std::move(root), walk, send_end] {

@@ -10,7 +10,7 @@ namespace qx {
 namespace {
 
 struct Route {
-    Counter<int> ScanSession::*flag;
+    std::atomic<int> ScanSession::*flag;
     RuleSetEntry RuleSetTable::*entry;
     std::array<std::u16string_view, 6> extensions;  // empty views pad the shorter lists
 };

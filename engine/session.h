@@ -56,16 +56,13 @@ struct RuleSetTable {
 };
 extern const RuleSetTable kRuleSets;
 
-template <class T>
-using Counter = std::atomic<T>;
-
 struct ScanSession {
     Worker worker;
-    Counter<int> check_asp{0}, check_aspx{0}, check_php{0}, check_jsp{0};
+    std::atomic<int> check_asp{0}, check_aspx{0}, check_php{0}, check_jsp{0};
     std::atomic<QxScanCallbackW> callback_w{nullptr};
     std::atomic<QxScanCallbackA> callback_a{nullptr};
     std::u16string root_path;
-    Counter<int> files_examined{0}, suspicious_count{0}, dangerous_count{0}, trojan_count{0};
+    std::atomic<int> files_examined{0}, suspicious_count{0}, dangerous_count{0}, trojan_count{0};
     const RuleSetTable* rules = &kRuleSets;  // tests route to rule sets of their own
 };
 
@@ -75,7 +72,7 @@ struct CleanSession {
     std::atomic<QxCleanCallbackW> callback_w{nullptr};
     std::atomic<QxCleanCallbackA> callback_a{nullptr};
     std::u16string root_path;
-    Counter<int> files_visited{0}, cleaned_count{0}, failed_count{0};
+    std::atomic<int> files_visited{0}, cleaned_count{0}, failed_count{0};
 };
 
 }  // namespace qx
