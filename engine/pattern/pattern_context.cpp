@@ -11,6 +11,7 @@ constexpr std::int64_t kSlice = 4096;
 void CMatchContext::SetBudget(int length) {
     const std::int64_t units = std::int64_t{length} + 1;
     m_nWorkLeft = units * kWorkPerUnit > kWorkFloor ? units * kWorkPerUnit : kWorkFloor;
+    if (m_nWorkCap > 0 && m_nWorkCap < m_nWorkLeft) m_nWorkLeft = m_nWorkCap;
     m_nWorkBudget = m_nWorkLeft;
     m_nStackLimit = units * kStackPerUnit;
     if (m_nStackLimit < kStackFloor) m_nStackLimit = kStackFloor;

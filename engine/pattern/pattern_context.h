@@ -28,6 +28,9 @@ class CMatchContext {
 
     // Sets the work and memory allowance of one search over `length` units.
     void SetBudget(int length);
+    // Lowers the work allowance of later searches in this context, for a
+    // caller with less time to give than the engine's own bound (a fuzzer).
+    void LimitWork(std::int64_t calls) { m_nWorkCap = calls; }
 
     // Called before every element call made on behalf of another element.
     // False once a bound was reached: the caller then fails at once, and so
@@ -64,6 +67,7 @@ class CMatchContext {
     std::int64_t m_nSliceLeft = 0;
     std::int64_t m_nWorkLeft = 0;
     std::int64_t m_nWorkBudget = 0;
+    std::int64_t m_nWorkCap = 0;
     std::int64_t m_nStackLimit = 0;
     int m_nDepth = 0;
     bool m_bAborted = false;

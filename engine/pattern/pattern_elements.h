@@ -91,14 +91,16 @@ class CRangeElxT : public ElxInterface {
 
     // Adds the other case of every ASCII letter already in the set.
     void WidenForNoCase();
-    // Precomputes membership of the units below 256; called once the set is
-    // complete and before it is searched.
+    // Precomputes the answer for the units below 256; called once the set is
+    // complete (embedded sets first) and before it is searched.
     void Finish();
-    // Membership before negation, for a unit the embedded elements need not
-    // read from a text.
-    bool IsMember(CHART unit) const;
-    bool Matches(CHART unit) const { return IsMember(unit) == (m_byinclude != 0); }
-    bool HasEmbedded() const { return m_embeds.GetSize() > 0; }
+    // Whether the set matches `unit`, negation included.
+    bool Matches(CHART unit) const;
+    // The answers for the units below 256 as 4 x 64 bits, or none when an
+    // embedded element keeps them from being known in advance.
+    const unsigned long long* AsciiMatches() const {
+        return m_bAsciiKnown ? m_asciiMembers : nullptr;
+    }
 
     CBufferT<CHART> m_ranges;  // pairs low, high, both inclusive
     CBufferT<CHART> m_chars;

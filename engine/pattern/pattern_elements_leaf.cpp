@@ -82,8 +82,9 @@ bool CRangeElxT<CHART>::EmbeddedMember(CHART unit) const {
 }
 
 template <class CHART>
-bool CRangeElxT<CHART>::IsMember(CHART unit) const {
-    return IsListed(unit) || EmbeddedMember(unit);
+bool CRangeElxT<CHART>::Matches(CHART unit) const {
+    if (unit < 256 && m_bAsciiKnown) return (m_asciiMembers[unit >> 6] >> (unit & 63)) & 1;
+    return (IsListed(unit) || EmbeddedMember(unit)) == (m_byinclude != 0);
 }
 
 template <class CHART>
@@ -132,18 +133,28 @@ void CRangeElxT<CHART>::WidenForNoCase() {
 
 template <class CHART>
 void CRangeElxT<CHART>::Finish() {
+    for (auto& word : m_asciiMembers) word = 0;
+    auto add = [this](unsigned unit) { m_asciiMembers[unit >> 6] |= 1ULL << (unit & 63); };
+    for (int i = 0; i + 1 < m_ranges.GetSize(); i += 2) {
+        const unsigned high = m_ranges[i + 1] < 255 ? unsigned(m_ranges[i + 1]) : 255u;
+        for (unsigned unit = m_ranges[i]; unit <= high; ++unit) add(unit);
+    }
+    for (int i = 0; i < m_chars.GetSize(); ++i)
+        if (m_chars[i] < 256) add(m_chars[i]);
     m_bAsciiKnown = true;
     for (int i = 0; i < m_embeds.GetSize(); ++i) {
         const ElxInterface* embed = m_embeds[i];
-        if (!dynamic_cast<const CRangeElxT<CHART>*>(embed) &&
-            !dynamic_cast<const CPosixElxT<CHART>*>(embed))
+        if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(embed); set && set->m_bAsciiKnown) {
+            for (int word = 0; word < 4; ++word) m_asciiMembers[word] |= set->m_asciiMembers[word];
+        } else if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(embed)) {
+            for (unsigned unit = 0; unit < 256; ++unit)
+                if (posix->Matches(CHART(unit))) add(unit);
+        } else {
             m_bAsciiKnown = false;
+        }
     }
-    for (auto& word : m_asciiMembers) word = 0;
-    if (!m_bAsciiKnown) return;
-    for (int unit = 0; unit < 256; ++unit)
-        if (IsMember(CHART(unit)) == (m_byinclude != 0))
-            m_asciiMembers[unit >> 6] |= 1ULL << (unit & 63);
+    if (!m_byinclude)
+        for (auto& word : m_asciiMembers) word = ~word;
 }
 
 template <class CHART>

@@ -78,8 +78,12 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
     }
     if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(element)) {
         if (set->m_brightleft) return StartUnits::Anything();
-        for (unsigned unit = 0; unit < 256; ++unit)
-            if (set->Matches(CHART(unit))) units.Add(unit);
+        if (const unsigned long long* known = set->AsciiMatches()) {
+            for (int word = 0; word < 4; ++word) units.bits[word] = known[word];
+        } else {
+            for (unsigned unit = 0; unit < 256; ++unit)
+                if (set->Matches(CHART(unit))) units.Add(unit);
+        }
         units.high = MayMatchHigh(set);
         return units;
     }
