@@ -22,13 +22,20 @@ add_library(morvane_skin STATIC
 target_link_libraries(morvane_skin PUBLIC morvane_ui shell32 shlwapi)
 
 add_executable(Morvane WIN32
+  dlg_os_power.cpp
   dostrel_app.cpp
   dostrel_dlg.cpp
   page_dialog.cpp
-  netview/dlg_net_stat.h
+  report_list.cpp
+  netview/dlg_net_stat.cpp
+  netview/net_stat_reading.cpp
   res/Morvane.rc)
 # windres finds the icon and the bitmaps named in the script through this path.
 target_include_directories(Morvane PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res)
 target_link_libraries(Morvane PRIVATE morvane_skin)
+# The network page's rows and IP database, the power page's records.
+target_link_libraries(Morvane PRIVATE qx_netview qx_net_tables qx_power)
+# Loaded by file name at every refresh of the network page.
+add_dependencies(Morvane pelvoro)
 target_link_options(Morvane PRIVATE -municode)
 set_target_properties(Morvane PROPERTIES OUTPUT_NAME Morvane)
