@@ -42,14 +42,16 @@ ElxInterface* CPatternT<CHART>::Compile(const CHART* pattern, int length, int fl
     }
     ElxInterface* top =
         m_builder.Build(CBufferRefT<CHART>(pattern, length < 0 ? 0 : length), flags);
-    if (top != nullptr && (flags & PF_RIGHT_TO_LEFT) == 0) m_filter.Analyse(top);
+    if (top == nullptr) return top;
+    AnalyseFollowers<CHART>(m_builder.Elements());
+    if ((flags & PF_RIGHT_TO_LEFT) == 0) m_filter.Analyse(top);
     return top;
 }
 
 template <class CHART>
 CMatchResult CPatternT<CHART>::Search(const CHART* text) const {
     CMatchContext context;
-    return Run(text, text != nullptr ? CountToNul(text) : 0, context);
+    return Search(text, text != nullptr ? static_cast<std::size_t>(CountToNul(text)) : 0, context);
 }
 
 template <class CHART>
@@ -63,7 +65,12 @@ CMatchResult CPatternT<CHART>::Search(const CHART* text, std::size_t length,
                                       CMatchContext& context) const {
     if (length > static_cast<std::size_t>(kMaxTextLength)) return CMatchResult();
     if (text == nullptr && length > 0) return CMatchResult();
-    return Run(text, static_cast<int>(length), context);
+    try {
+        return Run(text, static_cast<int>(length), context);
+    } catch (const std::bad_alloc&) {
+        context.Abort();  // out of memory is a bound like the others
+        return CMatchResult();
+    }
 }
 
 template <class CHART>
@@ -139,7 +146,7 @@ bool PatternMatches(const char16_t* pattern, const char16_t* text, std::size_t l
         CPatternT<char16_t> compiled(pattern, CountToNul(pattern), flags);
         return compiled.Search(text, length).IsMatched();
     } catch (const std::bad_alloc&) {
-        return false;  // out of memory is a bound like the others
+        return false;  // no memory to compile: no match, like the other bounds
     }
 }
 

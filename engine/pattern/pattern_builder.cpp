@@ -168,7 +168,9 @@ ElxInterface* CPatternBuilderT<CHART>::BuildRepeat(int& flags) {
 
 template <class CHART>
 ElxInterface* CPatternBuilderT<CHART>::BuildSimple(int& flags) {
-    CBufferT<CHART> run;
+    // The run is never live across a nested build, so one buffer serves all.
+    CBufferT<CHART>& run = m_run;
+    run.Clear();
     for (;;) {
         if (m_curr.type == 0) {
             // A quantifier takes only the last character of a run.

@@ -39,6 +39,8 @@ enum StockKind : int {
 
 template <class CHART>
 class CPatternBuilderT {
+    static_assert(sizeof(CHART) == 2, "patterns and texts are 16-bit units");
+
   public:
     using Token = PatternToken<CHART>;
 
@@ -52,6 +54,9 @@ class CPatternBuilderT {
     ElxInterface* Build(const CBufferRefT<CHART>& pattern, int flags);
     // Deletes every element and empties the lists.
     void Clear();
+
+    // Every element of the tree, in order of creation.
+    const CBufferT<ElxInterface*>& Elements() const { return m_objlist; }
 
     ElxInterface* m_pTopElx = nullptr;
     int m_nFlags = 0;
@@ -122,6 +127,7 @@ class CPatternBuilderT {
     Token m_prev, m_curr, m_next, m_nex2;
 
     CBufferT<ElxInterface*> m_objlist;
+    CBufferT<CHART> m_run;  // literal characters collected by BuildSimple
     CBufferT<CDelegateElxT<CHART>*> m_recursivelist;
     CBufferT<CBackrefElxT<CHART>*> m_namedbackreflist;
     CBufferT<CConditionElxT<CHART>*> m_namedconditionlist;

@@ -23,14 +23,16 @@ void CMatchContext::SetBudget(int length) {
 
 bool CMatchContext::Replenish() {
     if (m_bAborted) return false;
+    m_nWorkLeft += m_nSliceLeft;  // the calls made past the slice
+    m_nSliceLeft = 0;
     const std::int64_t stacked = std::int64_t{m_stack.GetSize()} + m_capturestack.GetSize();
-    if (m_nWorkLeft <= 0 || stacked > m_nStackLimit) {
+    if (m_nWorkLeft < 0 || stacked > m_nStackLimit) {
         Abort();
         return false;
     }
     const std::int64_t slice = m_nWorkLeft < kSlice ? m_nWorkLeft : kSlice;
     m_nWorkLeft -= slice;
-    m_nSliceLeft = slice - 1;  // this call takes one
+    m_nSliceLeft = slice;
     return true;
 }
 

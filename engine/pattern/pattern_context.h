@@ -36,6 +36,8 @@ class CMatchContext {
     // False once a bound was reached: the caller then fails at once, and so
     // does everything above it, without touching the stacks again.
     bool Tick() { return --m_nSliceLeft >= 0 || Replenish(); }
+    // Counts `calls` calls' worth of work done in one go.
+    bool Spend(int calls) { return (m_nSliceLeft -= calls) >= 0 || Replenish(); }
 
     // True once the search stopped at a bound (work, memory or depth).
     bool Aborted() const { return m_bAborted; }

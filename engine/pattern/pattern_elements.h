@@ -216,9 +216,19 @@ class CGreedyElxT : public CRepeatElxT<x> {
     int MatchAgain(CMatchContext* pContext) const override;
 
     int m_nvart;
+    // Set when every iteration takes exactly one unit, left to right, and
+    // what follows in the sequence must begin with one of these units (bits
+    // for the units below 256; m_bFollowHigh for the rest). Giving back
+    // iterations then skips the positions where that cannot begin.
+    bool m_bHasFollow = false;
+    bool m_bFollowHigh = false;
+    unsigned long long m_follow[4] = {0, 0, 0, 0};
 
   protected:
     int MatchVart(CMatchContext* pContext) const;
+
+  private:
+    int GiveBackToFollower(CMatchContext* pContext, int extra) const;
 };
 
 // The minimum, then one more iteration each time it is asked again.

@@ -88,6 +88,7 @@ int CGreedyElxT<x>::MatchAgain(CMatchContext* pContext) const {
     if (!guard) return 0;
     const int extra = pContext->m_stack.Pop();
     if (extra > 0) {
+        if (m_bHasFollow) return GiveBackToFollower(pContext, extra);
         if (!pContext->Tick()) return 0;
         // Either the last iteration found another way, or it is gone and one
         // iteration fewer is the next way.
@@ -96,6 +97,24 @@ int CGreedyElxT<x>::MatchAgain(CMatchContext* pContext) const {
     }
     if (!this->MatchFixedAgain(pContext)) return 0;
     pContext->m_stack.Push(MatchVart(pContext));
+    return 1;
+}
+
+// The iterations are single units whose MatchAgain only steps back, so
+// giving back one iteration is stepping back one unit; positions where what
+// follows cannot begin are passed over at once, as their attempts would fail.
+template <int x>
+int CGreedyElxT<x>::GiveBackToFollower(CMatchContext* pContext, int extra) const {
+    const char16_t* text = static_cast<const char16_t*>(pContext->m_pMatchString);
+    const int pos = pContext->m_nCurrentPos;
+    int given = 1;
+    for (; given < extra; ++given) {
+        const char16_t unit = text[pos - given];
+        if (unit < 256 ? ((m_follow[unit >> 6] >> (unit & 63)) & 1) != 0 : m_bFollowHigh) break;
+    }
+    if (!pContext->Spend(given)) return 0;
+    pContext->m_nCurrentPos = pos - given;
+    pContext->m_stack.Push(extra - given);
     return 1;
 }
 

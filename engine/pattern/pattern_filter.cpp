@@ -1,5 +1,7 @@
 #include "pattern_filter.h"
 
+#include <typeinfo>
+
 #include "pattern_text.h"
 
 namespace qx::pattern {
@@ -7,6 +9,35 @@ namespace {
 
 // Deeper trees are rare; past this the analysis gives up (no filter).
 constexpr int kMaxAnalysisDepth = 64;
+
+// The element as T when it is exactly a T. Type identities are compared by
+// address, which is cheap; should a type ever have two identities, the
+// element only goes unrecognised and the filter becomes less selective.
+template <class T>
+const T* Exactly(const ElxInterface* element) {
+    return &typeid(*element) == &typeid(T) ? static_cast<const T*>(element) : nullptr;
+}
+
+template <class T>
+T* Exactly(ElxInterface* element) {
+    return &typeid(*element) == &typeid(T) ? static_cast<T*>(element) : nullptr;
+}
+
+template <class CHART>
+bool IsZeroWidth(const ElxInterface* element) {
+    return Exactly<CBoundaryElxT<CHART>>(element) || Exactly<CBracketElxT<CHART>>(element) ||
+           Exactly<CAssertElxT<0>>(element) || Exactly<CEmptyElxT<0>>(element) ||
+           Exactly<CGlobalElxT<0>>(element);
+}
+
+// Minimum iterations and element of any quantifier, or none.
+const CRepeatElxT<0>* AsRepeat(const ElxInterface* element) {
+    if (auto repeat = Exactly<CRepeatElxT<0>>(element)) return repeat;
+    if (auto greedy = Exactly<CGreedyElxT<0>>(element)) return greedy;
+    if (auto reluctant = Exactly<CReluctantElxT<0>>(element)) return reluctant;
+    if (auto possessive = Exactly<CPossessiveElxT<0>>(element)) return possessive;
+    return nullptr;
+}
 
 // What can begin a match of an element: the units below 256 (bits), whether
 // units from 256 up can, and whether the element can match the empty string
@@ -49,9 +80,9 @@ bool MayMatchHigh(const CRangeElxT<CHART>* set) {
         if (set->m_chars[i] >= 256) return true;
     for (int i = 0; i < set->m_embeds.GetSize(); ++i) {
         const ElxInterface* embed = set->m_embeds[i];
-        if (auto inner = dynamic_cast<const CRangeElxT<CHART>*>(embed)) {
+        if (auto inner = Exactly<CRangeElxT<CHART>>(embed)) {
             if (MayMatchHigh(inner)) return true;
-        } else if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(embed)) {
+        } else if (auto posix = Exactly<CPosixElxT<CHART>>(embed)) {
             if (posix->m_posixfun != nullptr && !posix->m_byes) return true;
         } else {
             return true;
@@ -65,7 +96,7 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
     if (element == nullptr) return StartUnits::ZeroWidth();
     if (depth > kMaxAnalysisDepth) return StartUnits::Anything();
     StartUnits units;
-    if (auto string = dynamic_cast<const CStringElxT<CHART>*>(element)) {
+    if (auto string = Exactly<CStringElxT<CHART>>(element)) {
         if (string->m_brightleft) return StartUnits::Anything();
         if (string->m_szPattern.GetSize() == 0) return StartUnits::ZeroWidth();
         const CHART first = string->m_szPattern[0];
@@ -76,7 +107,7 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
         }
         return units;
     }
-    if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(element)) {
+    if (auto set = Exactly<CRangeElxT<CHART>>(element)) {
         if (set->m_brightleft) return StartUnits::Anything();
         if (const unsigned long long* known = set->AsciiMatches()) {
             for (int word = 0; word < 4; ++word) units.bits[word] = known[word];
@@ -87,20 +118,15 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
         units.high = MayMatchHigh(set);
         return units;
     }
-    if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(element)) {
+    if (auto posix = Exactly<CPosixElxT<CHART>>(element)) {
         if (posix->m_brightleft) return StartUnits::Anything();
         for (unsigned unit = 0; unit < 256; ++unit)
             if (posix->Matches(CHART(unit))) units.Add(unit);
         units.high = posix->m_posixfun != nullptr && !posix->m_byes;
         return units;
     }
-    if (dynamic_cast<const CBoundaryElxT<CHART>*>(element) ||
-        dynamic_cast<const CGlobalElxT<0>*>(element) ||
-        dynamic_cast<const CEmptyElxT<0>*>(element) ||
-        dynamic_cast<const CBracketElxT<CHART>*>(element) ||
-        dynamic_cast<const CAssertElxT<0>*>(element))
-        return StartUnits::ZeroWidth();
-    if (auto list = dynamic_cast<const CListElxT<0>*>(element)) {
+    if (IsZeroWidth<CHART>(element)) return StartUnits::ZeroWidth();
+    if (auto list = Exactly<CListElxT<0>>(element)) {
         if (list->m_brightleft) return StartUnits::Anything();
         units.canBeEmpty = true;
         for (int i = 0; i < list->m_elxlist.GetSize() && units.canBeEmpty; ++i) {
@@ -110,7 +136,7 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
         }
         return units;
     }
-    if (auto alternative = dynamic_cast<const CAlternativeElxT<0>*>(element)) {
+    if (auto alternative = Exactly<CAlternativeElxT<0>>(element)) {
         units.canBeEmpty = alternative->m_elxlist.GetSize() == 0;
         for (int i = 0; i < alternative->m_elxlist.GetSize(); ++i) {
             const StartUnits part = Analyse<CHART>(alternative->m_elxlist[i], depth + 1);
@@ -119,12 +145,12 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
         }
         return units;
     }
-    if (auto repeat = dynamic_cast<const CRepeatElxT<0>*>(element)) {
+    if (auto repeat = AsRepeat(element)) {
         units = Analyse<CHART>(repeat->m_pelx, depth + 1);
         units.canBeEmpty = units.canBeEmpty || repeat->m_nfixed <= 0;
         return units;
     }
-    if (auto independent = dynamic_cast<const CIndependentElxT<0>*>(element))
+    if (auto independent = Exactly<CIndependentElxT<0>>(element))
         return Analyse<CHART>(independent->m_pelx, depth + 1);
     // Conditions, recursions and backreferences: anything may begin them.
     return StartUnits::Anything();
@@ -133,35 +159,31 @@ StartUnits Analyse(const ElxInterface* element, int depth) {
 // Walks the fixed-width start of the pattern looking for a case-sensitive
 // literal. 1: found; 0: the element was passed (offset advanced); -1: give up.
 template <class CHART>
-int FindLiteral(const ElxInterface* element, int depth, int& offset, CBufferT<CHART>& literal) {
+int FindLiteral(const ElxInterface* element, int depth, int& offset, CBufferRefT<CHART>& literal) {
     if (element == nullptr || depth > kMaxAnalysisDepth) return -1;
-    if (auto string = dynamic_cast<const CStringElxT<CHART>*>(element)) {
+    if (auto string = Exactly<CStringElxT<CHART>>(element)) {
         if (string->m_brightleft) return -1;
         if (string->m_byignorecase) {
             offset += string->m_szPattern.GetSize();
             return 0;
         }
         if (string->m_szPattern.GetSize() == 0) return 0;
-        literal.Append(string->m_szPattern.GetBuffer(), string->m_szPattern.GetSize());
+        literal =
+            CBufferRefT<CHART>(string->m_szPattern.GetBuffer(), string->m_szPattern.GetSize());
         return 1;
     }
-    if (auto set = dynamic_cast<const CRangeElxT<CHART>*>(element)) {
+    if (auto set = Exactly<CRangeElxT<CHART>>(element)) {
         if (set->m_brightleft) return -1;
         ++offset;
         return 0;
     }
-    if (auto posix = dynamic_cast<const CPosixElxT<CHART>*>(element)) {
+    if (auto posix = Exactly<CPosixElxT<CHART>>(element)) {
         if (posix->m_brightleft) return -1;
         ++offset;
         return 0;
     }
-    if (dynamic_cast<const CBoundaryElxT<CHART>*>(element) ||
-        dynamic_cast<const CGlobalElxT<0>*>(element) ||
-        dynamic_cast<const CEmptyElxT<0>*>(element) ||
-        dynamic_cast<const CBracketElxT<CHART>*>(element) ||
-        dynamic_cast<const CAssertElxT<0>*>(element))
-        return 0;
-    if (auto list = dynamic_cast<const CListElxT<0>*>(element)) {
+    if (IsZeroWidth<CHART>(element)) return 0;
+    if (auto list = Exactly<CListElxT<0>>(element)) {
         if (list->m_brightleft) return -1;
         for (int i = 0; i < list->m_elxlist.GetSize(); ++i) {
             const int found = FindLiteral(list->m_elxlist[i], depth + 1, offset, literal);
@@ -172,14 +194,51 @@ int FindLiteral(const ElxInterface* element, int depth, int& offset, CBufferT<CH
     return -1;
 }
 
+// An element that always takes exactly one unit, left to right, and whose
+// MatchAgain only steps back.
+template <class CHART>
+bool IsSingleUnit(const ElxInterface* element) {
+    if (auto set = Exactly<CRangeElxT<CHART>>(element)) return !set->m_brightleft;
+    if (auto posix = Exactly<CPosixElxT<CHART>>(element)) return !posix->m_brightleft;
+    if (auto string = Exactly<CStringElxT<CHART>>(element))
+        return !string->m_brightleft && string->m_szPattern.GetSize() == 1;
+    return false;
+}
+
 }  // namespace
+
+template <class CHART>
+void AnalyseFollowers(const CBufferT<ElxInterface*>& elements) {
+    for (int e = 0; e < elements.GetSize(); ++e) {
+        const auto* list = Exactly<CListElxT<0>>(static_cast<const ElxInterface*>(elements[e]));
+        if (list == nullptr || list->m_brightleft) continue;
+        // What can begin the part of the sequence after element i, walking
+        // backwards so that every part is analysed once.
+        StartUnits after = StartUnits::ZeroWidth();
+        for (int i = list->m_elxlist.GetSize() - 1; i >= 0; --i) {
+            ElxInterface* child = list->m_elxlist[i];
+            auto* greedy = Exactly<CGreedyElxT<0>>(child);
+            if (greedy != nullptr && !after.canBeEmpty && IsSingleUnit<CHART>(greedy->m_pelx)) {
+                greedy->m_bHasFollow = true;
+                greedy->m_bFollowHigh = after.high;
+                for (int word = 0; word < 4; ++word) greedy->m_follow[word] = after.bits[word];
+            }
+            const StartUnits own = Analyse<CHART>(child, 0);
+            if (own.canBeEmpty) {
+                after.Merge(own);
+            } else {
+                after = own;
+            }
+        }
+    }
+}
 
 template <class CHART>
 void CSearchFilterT<CHART>::Reset() {
     m_bActive = false;
     for (auto& word : m_first) word = 0;
     m_bHighUnits = false;
-    m_literal.Clear();
+    m_literal = CBufferRefT<CHART>();
     m_nLiteralOffset = 0;
 }
 
@@ -195,7 +254,7 @@ void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
     if (FindLiteral(top, 0, offset, m_literal) == 1)
         m_nLiteralOffset = offset;
     else
-        m_literal.Clear();
+        m_literal = CBufferRefT<CHART>();
 }
 
 template <class CHART>
@@ -225,5 +284,6 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
 }
 
 template class CSearchFilterT<char16_t>;
+template void AnalyseFollowers<char16_t>(const CBufferT<ElxInterface*>&);
 
 }  // namespace qx::pattern

@@ -1,7 +1,7 @@
-// A necessary condition for a match to start at a position, derived from the
-// compiled tree, so that a left-to-right search skips positions where no
-// attempt can succeed. It never changes a search's answer: a position it
-// rejects is one where the full attempt would fail too.
+// Necessary conditions derived from the compiled tree, so that a search skips
+// attempts that cannot succeed: where a match may start, and where what
+// follows a greedy quantifier may begin. They never change a search's answer:
+// what they skip would fail in full too.
 #pragma once
 
 #include "pattern_buffer.h"
@@ -27,9 +27,14 @@ class CSearchFilterT {
     unsigned long long m_first[4] = {0, 0, 0, 0};
     bool m_bHighUnits = false;
     // A case-sensitive literal that every match holds at a fixed distance from
-    // its start (none when empty).
-    CBufferT<CHART> m_literal;
+    // its start (none when empty); a view of the compiled string element.
+    CBufferRefT<CHART> m_literal;
     int m_nLiteralOffset = 0;
 };
+
+// Gives every greedy quantifier over single units, left to right, the units
+// that can begin what follows it in its sequence (see CGreedyElxT).
+template <class CHART>
+void AnalyseFollowers(const CBufferT<ElxInterface*>& elements);
 
 }  // namespace qx::pattern

@@ -26,11 +26,12 @@ inline constexpr int kMaxMatchDepth = 1500;
 
 // Backtracking work: element calls counted per search, at least kWorkFloor and
 // kWorkPerUnit per unit of text. On realistic script text the rules' patterns
-// spend well under one call per unit, except "set\s*.*\s*=\s*server\s", which
-// costs about L/30 calls per unit on lines of L units that often hold "set"
-// (186 per unit on text with a minified 4-12 KiB line in every hundred): only
-// minified lines beyond about 30 000 units reach the bound. One call takes
-// about 5 ns, so a search stops after at most about 5 s per MiB of text.
+// spend well under one call per unit, except "set\s*.*\s*=\s*server\s",
+// whose cost grows with the length of the lines that hold "set": about L/70
+// calls per unit on lines of L units (65 per unit on text with a minified
+// 4-12 KiB line in every hundred). Only files whose lines run beyond about
+// 70 000 units reach the bound. A call takes about 4.5 ns, so a search gives
+// up after about 5 s per MiB of text.
 inline constexpr std::int64_t kWorkFloor = std::int64_t{1} << 24;
 inline constexpr std::int64_t kWorkPerUnit = 1024;
 

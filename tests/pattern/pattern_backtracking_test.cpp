@@ -88,6 +88,48 @@ TEST(PatternQuantifiers, ZeroLengthIterationsAreNotCounted) {
     });
 }
 
+// The search skips start positions where no match can begin; these patterns
+// begin in every way that skipping must get right.
+TEST(PatternSearchStart, NoTrueStartIsSkipped) {
+    ExpectCases({
+        {u"..abc", u"xyabc", {{0, 5}}},
+        {u".abc", u"abc abc", {{3, 7}}},
+        {u"(?i)xyz", u"aXyZ", {{1, 4}}},
+        {u"(?i:x)yz", u"aXyz", {{1, 4}}},
+        {u"[\\x{100}-\\x{200}]z", u"a\u0150z", {{1, 3}}},
+        {u"[^a]z", u"\u4e2dz", {{0, 2}}},
+        {u"[[:^alpha:]]x", u"\u00e9x", {{0, 2}}},
+        {u"\\Bbc", u"abc", {{1, 3}}},
+        {u"(?<=a)bc", u"abc", {{1, 3}}},
+        {u"x*abc", u"abc", {{0, 3}}},
+        {u"(a|b)?cd", u"xcd", {{1, 3}, kNone}},
+        {u"\\d\\d:\\d\\d", u"at 12:30", {{3, 8}}},
+        {u"(?:ab|cd)ef", u"xcdef", {{1, 5}}},
+        {u"(x)(?:y)z", u"axyz", {{1, 4}, {1, 2}}},
+        {u"abc|", u"xyz", {{0, 0}}},
+        {u"\\1?x", u"ax", {{1, 2}}},
+        {u"(?(1)a|b)c", u"abc", {{1, 3}}},
+        {u"a(?R)?z", u"xaazz", {{1, 5}}},
+    });
+}
+
+// A greedy quantifier over single units gives back straight to the next
+// position where what follows it can begin.
+TEST(PatternSearchStart, GivingBackStopsWhereTheRestCanBegin) {
+    ExpectCases({
+        {u"a.*c", u"abcbb", {{0, 3}}},
+        {u"a.*z", u"abc", {}},
+        {u"\\d+\\d", u"123", {{0, 3}}},
+        {u"a.*\u4e2d", u"a\u4e2dxx", {{0, 2}}},
+        {u"a[^x]*\\bc", u"ab cbcd", {{0, 4}}},
+        {u"a.*(?:b|cd)", u"acdxbx", {{0, 5}}},
+        {u"a.*b?c", u"abcxc", {{0, 5}}},
+        {u"set\\s*.*\\s*=\\s*server\\s", u"offset = 1; set s = server\r\n", {{3, 27}}},
+        {u"a\\w*+b", u"aab", {}},
+        {u"x.*(y)", u"xyay", {{0, 4}, {3, 4}}},
+    });
+}
+
 TEST(PatternRightToLeft, SearchesFromTheEnd) {
     constexpr int kRtl = PF_RIGHT_TO_LEFT;
     ExpectCases({
