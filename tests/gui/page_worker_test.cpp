@@ -129,22 +129,4 @@ TEST_F(PageWorker, AResultPostedAfterTheWindowWentIsFreedByTheJob) {
     EXPECT_EQ(g_resultsAlive, 0);
 }
 
-TEST_F(PageWorker, TheWindowThreadMayWaitWhileTheJobRunsWithoutADeadlock) {
-    // The job never sends to the window, so a window thread that stops
-    // pumping (here: Discard at once, before any message is read) still ends.
-    CPageWorker<Result> worker(kDone);
-    for (int round = 0; round < 20; ++round) {
-        ASSERT_TRUE(
-            worker.Start(window.get(), [round] { return std::make_unique<Result>(round); }));
-        if (round % 2 == 0) {
-            worker.Discard(window.get());
-        } else {
-            int seen = -1;
-            worker.Finish(window.WaitForDone(), [&](Result& result) { seen = result.value; });
-            EXPECT_EQ(seen, round);
-        }
-    }
-    EXPECT_FALSE(DoneMessageQueued(window.get()));
-}
-
 }  // namespace
