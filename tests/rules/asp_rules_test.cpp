@@ -203,14 +203,16 @@ std::string TextOfJoinedLength(const std::string& first_line, std::size_t units)
     std::string text = first_line;
     std::size_t length = first_line.size();
     while (length + 2 + 40 <= units) {
-        text += "\n" + std::string(40, ' ');
+        text += '\n';
+        text.append(40, ' ');
         length += 42;
     }
     if (length + 2 <= units) {
-        text += "\n" + std::string(units - length - 2, ' ');
+        text += '\n';
+        text.append(units - length - 2, ' ');
         length = units;
     }
-    text += std::string(units - length, ' ');
+    text.append(units - length, ' ');
     return text;
 }
 
