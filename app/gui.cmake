@@ -22,9 +22,13 @@ add_library(morvane_skin STATIC
 target_link_libraries(morvane_skin PUBLIC morvane_ui shell32 shlwapi)
 
 add_executable(Morvane WIN32
+  dlg_code_clean.cpp
   dlg_os_power.cpp
+  dlg_trojan_scan.cpp
   dostrel_app.cpp
   dostrel_dlg.cpp
+  engine_event_queue.cpp
+  engine_page.cpp
   page_dialog.cpp
   report_list.cpp
   netview/dlg_net_stat.cpp
@@ -39,3 +43,5 @@ target_link_libraries(Morvane PRIVATE qx_netview qx_net_tables qx_power)
 add_dependencies(Morvane pelvoro)
 target_link_options(Morvane PRIVATE -municode)
 set_target_properties(Morvane PROPERTIES OUTPUT_NAME Morvane)
+include(engine_import.cmake)
+qx_link_quellix_by_ordinal(Morvane)
