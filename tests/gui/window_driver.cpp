@@ -58,6 +58,26 @@ void ClickControl(HWND control) {
     ::SendMessageW(control, WM_LBUTTONUP, 0, at);
 }
 
+std::wstring WindowText(HWND window) {
+    // GetWindowText of another process's window reads only the text the
+    // system keeps for it, never an edit's; WM_GETTEXT is carried across.
+    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void TypeText(HWND edit, const std::wstring& text) {
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        // Enter is the one key of a line break, whichever form it has here.
+        if (text[i] == L'\n' && i > 0 && text[i - 1] == L'\r') continue;
+        ::SendMessageW(edit, WM_CHAR, text[i] == L'\n' ? L'\r' : text[i], 1);
+    }
+}
+
 bool Screenshot(const char* name, HWND window) {
     const char* dir = std::getenv("QX_SHOT_DIR");
     if (!dir) return false;

@@ -33,6 +33,13 @@ RECT RectIn(HWND window, HWND reference);
 // moving the pointer there.
 void ClickControl(HWND control);
 
+// The text of a window of any process.
+std::wstring WindowText(HWND window);
+
+// Types text into an edit as the keyboard would, replacing what it holds:
+// one WM_CHAR per UTF-16 unit, and Enter for a line break ("\r\n" or "\n").
+void TypeText(HWND edit, const std::wstring& text);
+
 // Asks the harness for a screenshot of the window's screen rectangle, saved
 // as NAME.png; false when no harness answers within the time allowed.
 bool Screenshot(const char* name, HWND window);
