@@ -88,6 +88,12 @@ TEST(PatternGroups, Conditions) {
         {u"(?(xy)xyz|w)", u"xyz", {{0, 3}}},
         {u"(a)?(?(1)a*|b)a", u"aaa", {{0, 3}, {0, 1}}},
         {u"(?( 1 )a|b)", u"b", {{0, 1}}},
+        // A capture the atomic group gave up is off the path, although the
+        // group's index entry still points past the stack.
+        {u"(?:(?>(a))x|a)(?(1)b|c)", u"ac", {{0, 2}, kNone}},
+        {u"(?:(?=(a))ax|a)(?(1)b|c)", u"ac", {{0, 2}, kNone}},
+        {u"(?:(a)++x|a)(?(1)b|c)", u"ac", {{0, 2}, kNone}},
+        {u"(?:(?>(a))x|a)\\1", u"aa", {}},
     });
 }
 
