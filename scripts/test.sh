@@ -18,11 +18,12 @@ quiet() { # runs a command, showing its output only when it fails
   rm -f "$log"
 }
 
-run_preset() { # preset [build target] [ctest args...]
+run_preset() { # preset [build targets, space-separated] [ctest args...]
   local preset=$1 target=${2:-all}; shift 2 || shift
   echo "== $preset"
   quiet cmake --preset "$preset" $werror
-  quiet cmake --build --preset "$preset" -j "$jobs" --target "$target"
+  # shellcheck disable=SC2086 # the targets are words
+  quiet cmake --build --preset "$preset" -j "$jobs" --target $target
   local log; log=$(mktemp)
   if ! ctest --preset "$preset" -j "$jobs" "$@" 2>&1 | tee "$log" | grep -E 'tests passed|tests failed|Failed|\*\*\*'; then :; fi
   summary+=("$preset: $(grep -E 'tests passed' "$log" || echo 'no summary')")
@@ -32,12 +33,14 @@ run_preset() { # preset [build target] [ctest args...]
 
 run_preset linux
 run_preset linux-asan
-run_preset linux-tsan engine_session_tests -L tsan
+run_preset linux-tsan "engine_session_tests engine_event_queue_test" -L tsan
 run_preset windows
 
 echo "== fuzz"
 quiet cmake --preset fuzz $werror
-quiet cmake --build --preset fuzz -j "$jobs"
+fuzz_targets=()
+for source in fuzz/*.cpp; do fuzz_targets+=("fuzz_$(basename "$source" .cpp)"); done
+quiet cmake --build --preset fuzz -j "$jobs" --target "${fuzz_targets[@]}"
 fuzzers=0
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
