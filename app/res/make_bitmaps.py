@@ -215,15 +215,15 @@ LETTERS = {
 def wordmark_distance(text, x, y, stroke, spacing):
     parts = []
     for ch in text:
-        width, *spec = LETTERS[ch]
-        if spec[0] == "ring":
-            x0, y0, x1, y1, r = spec[1]
+        width, *shape = LETTERS[ch]
+        if shape[0] == "ring":
+            x0, y0, x1, y1, r = shape[1]
             parts.append(ring(rounded_box(x + x0, y + y0, x + x1, y + y1, r), stroke / 2))
         else:
-            for ax, ay, bx, by in spec[0]:
+            for ax, ay, bx, by in shape[0]:
                 parts.append(segment(x + ax, y + ay, x + bx, y + by, stroke / 2))
-            if len(spec) > 1:
-                x0, y0, x1, y1, r = spec[1]
+            if len(shape) > 1:
+                x0, y0, x1, y1, r = shape[1]
                 bowl = rounded_box(x + x0, y + y0, x + x1, y + y1, r)
                 parts.append(ring(bowl, stroke / 2))
         x += width + spacing
