@@ -2,6 +2,8 @@
 // tree that tries to lead the walk astray.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -178,6 +180,15 @@ TEST_F(ScanDriverTest, NamesThatAreNotUtf8AreReachedAndRoundTrip) {
             EXPECT_EQ(os::NativePath(name), raw);
         }
     }
+}
+
+TEST_F(ScanDriverTest, PlantedFifoNeitherStallsNorCounts) {
+    // Opening a FIFO for reading would wait for a writer forever.
+    ASSERT_EQ(mkfifo((tree_.Root() / "pipe.php").c_str(), 0600), 0);
+    tree_.Write("bad3.php", "x");
+    session_.rules = &kRuleSets;  // the real rule sets open the file
+    session_.check_php = 1;
+    EXPECT_EQ(Scan(tree_.Path()), 2);
 }
 
 TEST_F(ScanDriverTest, DeepTreesAreWalkedWhole) {

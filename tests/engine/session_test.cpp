@@ -249,6 +249,29 @@ TEST_F(SessionTest, CleanCodeLimits) {
     QuellixClose(s);
 }
 
+void QX_CALLBACK GatedClean(int code, const QxWChar* path) {
+    test::RecordCleanW(code, path);
+    if (code == QX_PROGRESS_CODE && path != nullptr &&
+        test::Copy(path).find(u"file") != std::u16string::npos) {
+        gate.HoldHere();
+    }
+}
+
+TEST_F(SessionTest, CleanCodeIsNotReplacedWhileTheWorkerReadsIt) {
+    void* s = QuellixOpen();
+    WebShellSetCallbackW(s, GatedClean);
+    ASSERT_EQ(WebShellSetCleanCodeW(s, W(u"<x>")), 1);
+    gate.Arm();
+    ASSERT_EQ(WebShellStartCleanW(s, W(tree_.Path())), 1);
+    gate.WaitUntilHeld();
+    EXPECT_EQ(WebShellSetCleanCodeW(s, W(u"<y>")), 0);
+    gate.Open();
+    ASSERT_TRUE(EventLog::Instance().WaitForEnds(1));
+    WebShellStopClean(s);  // the worker has sent its last event; let it end
+    EXPECT_EQ(WebShellSetCleanCodeW(s, W(u"<y>")), 1);
+    QuellixClose(s);
+}
+
 TEST_F(SessionTest, CleanRunReportsAndCounts) {
     tree_.Write("web/a.html", "<p><script>x</script></p>");
     tree_.Write("web/b.shtml", "<script>x</script>");  // not a cleanable page
