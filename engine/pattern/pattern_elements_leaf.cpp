@@ -159,15 +159,8 @@ void CRangeElxT<CHART>::Finish() {
 
 template <class CHART>
 int CRangeElxT<CHART>::MatchFirst(CMatchContext* pContext) const {
-    const int pos = pContext->m_nCurrentPos;
     CHART unit;
-    if (!m_brightleft) {
-        if (pos >= pContext->m_pMatchStringLength) return 0;
-        unit = TextOf<CHART>(pContext)[pos];
-    } else {
-        if (pos <= 0) return 0;
-        unit = TextOf<CHART>(pContext)[pos - 1];
-    }
+    if (!NextUnit(pContext, m_brightleft != 0, unit)) return 0;
     bool matched;
     if (unit < 256 && m_bAsciiKnown) {
         matched = (m_asciiMembers[unit >> 6] >> (unit & 63)) & 1;
@@ -176,7 +169,7 @@ int CRangeElxT<CHART>::MatchFirst(CMatchContext* pContext) const {
         matched = member == (m_byinclude != 0);
     }
     if (!matched) return 0;
-    pContext->m_nCurrentPos = m_brightleft ? pos - 1 : pos + 1;
+    pContext->m_nCurrentPos += m_brightleft ? -1 : 1;
     return 1;
 }
 
@@ -195,17 +188,10 @@ bool CPosixElxT<CHART>::Matches(CHART unit) const {
 
 template <class CHART>
 int CPosixElxT<CHART>::MatchFirst(CMatchContext* pContext) const {
-    const int pos = pContext->m_nCurrentPos;
     CHART unit;
-    if (!m_brightleft) {
-        if (pos >= pContext->m_pMatchStringLength) return 0;
-        unit = TextOf<CHART>(pContext)[pos];
-    } else {
-        if (pos <= 0) return 0;
-        unit = TextOf<CHART>(pContext)[pos - 1];
-    }
+    if (!NextUnit(pContext, m_brightleft != 0, unit)) return 0;
     if (!Matches(unit)) return 0;
-    pContext->m_nCurrentPos = m_brightleft ? pos - 1 : pos + 1;
+    pContext->m_nCurrentPos += m_brightleft ? -1 : 1;
     return 1;
 }
 

@@ -10,6 +10,17 @@ inline const CHART* TextOf(const CMatchContext* pContext) {
     return static_cast<const CHART*>(pContext->m_pMatchString);
 }
 
+// The unit a single-unit element would consume next: the one at the current
+// position, or the one before it when matching right to left. False at the
+// edge of the text.
+template <class CHART>
+inline bool NextUnit(const CMatchContext* pContext, bool rightToLeft, CHART& unit) {
+    const int pos = pContext->m_nCurrentPos;
+    if (rightToLeft ? pos <= 0 : pos >= pContext->m_pMatchStringLength) return false;
+    unit = TextOf<CHART>(pContext)[rightToLeft ? pos - 1 : pos];
+    return true;
+}
+
 // Upper-cases a-z only; the no-case comparison of strings, sets and
 // backreferences is ASCII-only.
 template <class CHART>
