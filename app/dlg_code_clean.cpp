@@ -1,5 +1,6 @@
 #include "dlg_code_clean.h"
 
+#include "frontend/shown_texts.h"
 #include "quellix.h"
 
 const wchar_t CDlgCodeClean::kSampleCleanCode[] =
@@ -20,17 +21,6 @@ void* g_cleanSession = nullptr;
 // On the engine's worker thread: the event is copied and handed over.
 void QX_CALLBACK OnCleanEvent(int code, const wchar_t* path) {
     g_cleanPage->Events().Push(code, path, nullptr);
-}
-
-const wchar_t* ResultWord(int result) {
-    switch (result) {
-        case QX_CLEAN_SUCCEEDED:
-            return L"清除成功";
-        case QX_CLEAN_FAILED:
-            return L"清除失败";
-        default:
-            return nullptr;
-    }
 }
 
 }  // namespace
@@ -103,21 +93,16 @@ void CDlgCodeClean::OnEngineEvent(const EngineEvent& event) {
             ShowSummary();
         return;
     }
-    if (const wchar_t* word = ResultWord(event.code)) {
+    const std::wstring word = Wide(qx::frontend::CleanResultWord(event.code));
+    if (!word.empty()) {
         const std::wstring number = std::to_wstring(m_list.GetItemCount() + 1);
-        AppendRow(event.path.c_str(), {number.c_str(), event.path.c_str(), word});
+        AppendRow(event.path.c_str(), {number.c_str(), event.path.c_str(), word.c_str()});
     }
 }
 
 void CDlgCodeClean::ShowSummary() {
-    int cleaned = 0, failed = 0;
-    const int files = WebShellGetCleanCount(g_cleanSession, &cleaned, &failed);
-    const std::wstring summary =
-        cleaned == 0 && failed == 0
-            ? FormatText(L"本次清除过程共扫描%d个文件，未发现含有挂马代码的页面。", files)
-            : FormatText(
-                  L"本次清除过程共扫描%d个文件，其中挂马代码页面%d个清除成功，%d个清除失败。",
-                  files, cleaned, failed);
-    m_progressText.SetWindowText(summary.c_str());
+    qx::frontend::CleanTotals totals;
+    totals.files = WebShellGetCleanCount(g_cleanSession, &totals.cleaned, &totals.failed);
+    m_progressText.SetWindowText(Wide(qx::frontend::CleanSummary(totals)).c_str());
     m_startStop.SetWindowText(kStartText);
 }

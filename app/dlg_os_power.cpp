@@ -1,8 +1,8 @@
 #include "dlg_os_power.h"
 
-#include <cstdio>
 #include <string>
 
+#include "os/debug_log.h"
 #include "report_list.h"
 
 BOOL CDlgOsPower::OnInitDialog() {
@@ -15,21 +15,18 @@ BOOL CDlgOsPower::OnInitDialog() {
 CDlgOsPower::Reader CDlgOsPower::MakeReader() {
     return [] {
         auto snapshot = std::make_unique<PowerSnapshot>();
-        std::vector<qx::power::PowerEvent> events;
-        if (!qx::power::ReadSystemLogPowerEvents(events)) {
-            // A windowed program's standard output goes nowhere visible; the
-            // list simply stays empty.
-            std::puts("Could not open the System event log.");
-            std::fflush(stdout);
-        }
-        snapshot->rows = qx::power::PairPowerEvents(events);
+        std::vector<qx::host::PowerEvent> events;
+        // The list simply stays empty; the developer's debug output says why.
+        if (!qx::host::ReadSystemLogPowerEvents(events))
+            qx::os::DebugLine("Could not open the System event log.");
+        snapshot->rows = qx::host::PairPowerEvents(events);
         return snapshot;
     };
 }
 
 void CDlgOsPower::ShowSnapshot(PowerSnapshot& snapshot) {
     m_list.SendMessage(WM_SETREDRAW, FALSE);
-    for (const qx::power::PowerRow& row : snapshot.rows) {
+    for (const qx::host::PowerRow& row : snapshot.rows) {
         // Rows are numbered from 1 in the order they were appended, without icon.
         LVITEMW item{};
         item.mask = LVIF_TEXT;

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "power_records.h"
+#include "host/power_records.h"
 #include "reader_page.h"
 #include "skin/skin_header_ctrl.h"
 
 struct PowerSnapshot {
-    std::vector<qx::power::PowerRow> rows;  // oldest first
+    std::vector<qx::host::PowerRow> rows;  // oldest first
 };
 
 class CDlgOsPower : public CReaderPage<PowerSnapshot> {

@@ -1,5 +1,6 @@
 #include "dlg_trojan_scan.h"
 
+#include "frontend/shown_texts.h"
 #include "quellix.h"
 
 namespace {
@@ -16,19 +17,6 @@ void* g_scanSession = nullptr;
 // On the engine's worker thread: the event is copied and handed over.
 void QX_CALLBACK OnScanEvent(int code, const wchar_t* path, const wchar_t* reason) {
     g_scanPage->Events().Push(code, path, reason);
-}
-
-const wchar_t* VerdictWord(int verdict) {
-    switch (verdict) {
-        case QX_VERDICT_SUSPICIOUS:
-            return L"可疑";
-        case QX_VERDICT_DANGEROUS:
-            return L"危险";
-        case QX_VERDICT_TROJAN:
-            return L"木马";
-        default:
-            return nullptr;
-    }
 }
 
 }  // namespace
@@ -101,20 +89,15 @@ void CDlgTrojanScan::OnEngineEvent(const EngineEvent& event) {
             ShowSummary();
         return;
     }
-    if (const wchar_t* word = VerdictWord(event.code))
-        AppendRow(event.path.c_str(), {event.path.c_str(), word, event.reason.c_str()});
+    const std::wstring word = Wide(qx::frontend::VerdictWord(event.code));
+    if (!word.empty())
+        AppendRow(event.path.c_str(), {event.path.c_str(), word.c_str(), event.reason.c_str()});
 }
 
 void CDlgTrojanScan::ShowSummary() {
-    int suspicious = 0, dangerous = 0, trojan = 0;
-    const int files = WebTrojanGetScanCount(g_scanSession, &suspicious, &dangerous, &trojan);
-    const std::wstring summary =
-        suspicious == 0 && dangerous == 0 && trojan == 0
-            ? FormatText(L"本次扫描过程共检查%d个文件，未发现可疑的后门木马文件。", files)
-            : FormatText(
-                  L"本次扫描过程共检查%d个文件，其中木马脚本文件%d个，风险脚本文件%d个，"
-                  L"可疑脚本文件%d个。",
-                  files, trojan, dangerous, suspicious);
-    m_progressText.SetWindowText(summary.c_str());
+    qx::frontend::ScanTotals totals;
+    totals.files =
+        WebTrojanGetScanCount(g_scanSession, &totals.suspicious, &totals.dangerous, &totals.trojan);
+    m_progressText.SetWindowText(Wide(qx::frontend::ScanSummary(totals)).c_str());
     m_startStop.SetWindowText(kStartText);
 }

@@ -103,8 +103,6 @@ bool CDostrelDlg::OnCommand(WORD id, WORD code, HWND) {
         case IDC_TITLE_MIN:
             ShowWindow(SW_MINIMIZE);
             return true;
-        case IDC_TITLE_MENU:
-            return true;
         default:
             return false;
     }

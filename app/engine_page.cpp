@@ -1,8 +1,5 @@
 #include "engine_page.h"
 
-#include <cstdarg>
-#include <cwchar>
-
 #include "res/resource.h"
 #include "skin/browse_folder_dlg.h"
 
@@ -65,13 +62,4 @@ void CEnginePage::ChooseDirectory(std::wstring& directory) {
     if (picker.DoModal() != IDOK) return;
     directory = picker.GetFolderPath();
     UpdateData(false);
-}
-
-std::wstring FormatText(const wchar_t* format, ...) {
-    wchar_t text[512] = {};
-    va_list args;
-    va_start(args, format);
-    std::vswprintf(text, sizeof text / sizeof *text, format, args);
-    va_end(args);
-    return text;
 }

@@ -57,6 +57,3 @@ class CEnginePage : public CPageDialog {
     CSysImageList m_icons;
     EngineEventQueue m_events;
 };
-
-// A printf-style wide text (the summaries).
-std::wstring FormatText(const wchar_t* format, ...);

@@ -38,7 +38,7 @@ add_executable(Morvane WIN32
 target_include_directories(Morvane PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res)
 target_link_libraries(Morvane PRIVATE morvane_skin)
 # The network page's rows and IP database, the power page's records.
-target_link_libraries(Morvane PRIVATE qx_netview qx_net_tables qx_power)
+target_link_libraries(Morvane PRIVATE qx_host qx_frontend)
 # Loaded by file name at every refresh of the network page.
 add_dependencies(Morvane pelvoro)
 target_link_options(Morvane PRIVATE -municode)

@@ -3,6 +3,9 @@
 // buttons, check boxes and static texts transparent over it.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "ui/dialog.h"
 #include "ui/gdi.h"
 
@@ -22,3 +25,9 @@ class CPageDialog : public CDialog {
   private:
     CBrush m_pageBrush;
 };
+
+// Text of the shared cores (UTF-16) as the window's wide characters: the same
+// units on Windows.
+inline std::wstring Wide(std::u16string_view text) {
+    return {text.begin(), text.end()};
+}

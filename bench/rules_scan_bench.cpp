@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,11 +25,11 @@ constexpr std::uint64_t kCorpusBytes = 100ull << 20;
 std::filesystem::path corpus_root;
 qx::bench::CorpusSize corpus;
 std::vector<double> scan_seconds, grep_seconds;
-std::atomic<int> findings{0};
+int findings = 0;
 
-void QX_CALLBACK CountFinding(int code, const QxWChar*, const QxWChar*) {
-    if (code > 0) ++findings;
-}
+struct CountFindings : qx::ScanClient {
+    void OnFinding(const std::u16string&, const qx::Rating&) override { ++findings; }
+};
 
 void SetRates(benchmark::State& state) {
     const double runs = static_cast<double>(state.iterations());
@@ -43,17 +42,14 @@ void SetRates(benchmark::State& state) {
 void RulesScan(benchmark::State& state) {
     const std::u16string root = corpus_root.u16string();
     for (auto _ : state) {
-        qx::ScanSession session;
-        session.check_asp = session.check_aspx = session.check_php = session.check_jsp = 1;
-        session.callback_w = CountFinding;
+        CountFindings client;
         findings = 0;
         const auto start = std::chrono::steady_clock::now();
-        session.worker.Start([&] { qx::ScanDirectory(session, root); });
-        session.worker.Wait();
+        qx::ScanTree(root, client);
         scan_seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    state.counters["findings"] = findings.load();
+    state.counters["findings"] = findings;
     SetRates(state);
 }
 

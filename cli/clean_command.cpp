@@ -4,43 +4,50 @@
 #include <cstdio>
 #include <string>
 
+#include "code_cleaner.h"
 #include "commands.h"
 #include "console.h"
-#include "quellix.h"
-#include "run_waiter.h"
+#include "frontend/shown_texts.h"
 
 namespace qx::cli {
 namespace {
 
-struct CleanRun {
-    bool json = false;
-    ProgressLine progress{false};
-    int reached = 0;
-    RunWaiter done;
-};
-CleanRun* run = nullptr;
-
-void QX_CALLBACK OnCleanEvent(int code, const QxWChar* path) {
-    const std::u16string_view shown = path ? reinterpret_cast<const char16_t*>(path) : u"";
-    if (code == QX_PROGRESS_CODE) {
-        if (path == nullptr) return run->done.Finish();
-        run->progress.Show(++run->reached, shown);
-        return;
-    }
-    run->progress.Clear();
-    const bool cleaned = code == QX_CLEAN_SUCCEEDED;
-    if (run->json) {
-        std::printf("{\"path\":%s,\"result\":\"%s\"}\n", JsonString(shown).c_str(),
-                    cleaned ? "cleaned" : "failed");
-    } else {
-        std::printf("%s\t%s\n", cleaned ? "清除成功" : "清除失败", ToUtf8(shown).c_str());
-    }
-    std::fflush(stdout);
-}
-
 struct CleanOptions {
     std::string code, code_file, directory;
     bool json = false, no_progress = false;
+};
+
+class CleanPrinter : public CleanClient {
+  public:
+    explicit CleanPrinter(const CleanOptions& options)
+        : json_(options.json), progress_(!options.no_progress) {}
+
+    bool StopRequested() const override { return false; }
+    void OnDirectory(const std::u16string&) override {}
+    void OnFile(const std::u16string& path) override { progress_.Show(++reached_, path); }
+
+    void OnPageResult(const std::u16string& path, CleanResult result) override {
+        progress_.Clear();
+        const bool cleaned = result == CleanSucceeded;
+        if (json_) {
+            std::printf("{\"path\":%s,\"result\":\"%s\"}\n", JsonString(path).c_str(),
+                        cleaned ? "cleaned" : "failed");
+        } else {
+            std::printf("%s\t%s\n", ToUtf8(frontend::CleanResultWord(result)).c_str(),
+                        ToUtf8(path).c_str());
+        }
+        std::fflush(stdout);
+        ++(cleaned ? totals_.cleaned : totals_.failed);
+    }
+
+    frontend::CleanTotals& Totals() { return totals_; }
+    void ClearProgress() { progress_.Clear(); }
+
+  private:
+    bool json_;
+    ProgressLine progress_;
+    int reached_ = 0;
+    frontend::CleanTotals totals_;
 };
 
 std::u16string CleanCodeOf(const CleanOptions& options) {
@@ -59,40 +66,20 @@ std::u16string CleanCodeOf(const CleanOptions& options) {
 }
 
 int Clean(const CleanOptions& options) {
-    const std::u16string code = CleanCodeOf(options);
+    const CleanCode code = BuildCleanCode(CleanCodeOf(options));
     RequireDirectory(options.directory);
-    CleanRun state;
-    state.json = options.json;
-    state.progress = ProgressLine(!options.no_progress);
-    run = &state;
-
-    void* session = QuellixOpen();
-    if (session == nullptr) throw UsageError("out of memory");
-    const std::u16string root = FromUtf8(options.directory);
-    if (!WebShellSetCleanCodeW(session, reinterpret_cast<const QxWChar*>(code.c_str())) ||
-        !WebShellSetCallbackW(session, OnCleanEvent) ||
-        !WebShellStartCleanW(session, reinterpret_cast<const QxWChar*>(root.c_str()))) {
-        QuellixClose(session);
-        throw UsageError("cannot start the clean of " + options.directory);
-    }
-    state.done.Wait();
-    WebShellStopClean(session);
-    int cleaned = 0, failed = 0;
-    const int files = WebShellGetCleanCount(session, &cleaned, &failed);
-    QuellixClose(session);
-    state.progress.Clear();
+    CleanPrinter printer(options);
+    frontend::CleanTotals& totals = printer.Totals();
+    totals.files = CleanTree(FromUtf8(options.directory), code, printer);
+    printer.ClearProgress();
 
     if (options.json) {
-        std::printf("{\"summary\":{\"files\":%d,\"cleaned\":%d,\"failed\":%d}}\n", files, cleaned,
-                    failed);
-    } else if (cleaned + failed > 0) {
-        std::printf("本次清除过程共扫描%d个文件，其中挂马代码页面%d个清除成功，%d个清除失败。\n",
-                    files, cleaned, failed);
+        std::printf("{\"summary\":{\"files\":%d,\"cleaned\":%d,\"failed\":%d}}\n", totals.files,
+                    totals.cleaned, totals.failed);
     } else {
-        std::printf("本次清除过程共扫描%d个文件，未发现含有挂马代码的页面。\n", files);
+        std::printf("%s\n", ToUtf8(frontend::CleanSummary(totals)).c_str());
     }
-    run = nullptr;
-    return failed > 0 ? 1 : 0;
+    return totals.failed > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 
 #include "commands.h"
 #include "console.h"
-#include "qqwry.h"
+#include "host/qqwry.h"
+#include "os/process.h"
 
 namespace qx::cli {
 namespace {
@@ -26,21 +27,17 @@ std::string_view Trimmed(std::string_view line) {
     return line;
 }
 
-void PrintLocation(CQQwry& database, std::string_view address) {
+void PrintLocation(const CQQwry& database, std::string_view address) {
     const std::string location = ToUtf8(database.Lookup(address));
     std::printf("%.*s\t%s\n", static_cast<int>(address.size()), address.data(), location.c_str());
 }
 
 int Locate(const LocateOptions& options) {
     CQQwry database;
-    const std::filesystem::path path = options.database.empty()
-                                           ? netview::ExecutableFolder() / "QQWry.dat"
-                                           : FsPath(options.database);
+    const std::u16string path = options.database.empty() ? os::ExecutableFolder() + u"QQWry.dat"
+                                                         : FromUtf8(options.database);
     database.Open(path);
-    if (!database.IsOpen()) {
-        throw UsageError("cannot open the IP database " +
-                         (options.database.empty() ? ToUtf8(path.u16string()) : options.database));
-    }
+    if (!database.IsOpen()) throw UsageError("cannot open the IP database " + ToUtf8(path));
     if (!options.addresses.empty()) {
         for (const std::string& address : options.addresses) PrintLocation(database, address);
         return 0;

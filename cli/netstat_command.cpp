@@ -5,11 +5,13 @@
 #include <string>
 
 #include "commands.h"
-#include "connection_rows.h"
 #include "console.h"
+#include "frontend/shown_texts.h"
+#include "host/connection_rows.h"
+#include "host/qqwry.h"
 #include "net_tables.h"
+#include "os/process.h"
 #include "pelvoro.h"
-#include "qqwry.h"
 
 namespace qx::cli {
 namespace {
@@ -23,14 +25,14 @@ struct NetstatOptions {
 // may be missing, and then every location reads "没有查到相关信息" as on the page.
 void OpenDatabase(CQQwry& database, const std::string& named) {
     if (named.empty()) {
-        database.Open(netview::ExecutableFolder() / "QQWry.dat");
+        database.Open(os::ExecutableFolder() + u"QQWry.dat");
         return;
     }
-    database.Open(FsPath(named));
+    database.Open(FromUtf8(named));
     if (!database.IsOpen()) throw UsageError("cannot open the IP database " + named);
 }
 
-void PrintRow(const netview::ConnectionRow& row, bool json) {
+void PrintRow(const host::ConnectionRow& row, bool json) {
     if (json) {
         std::printf(
             "{\"protocol\":%s,\"local\":%s,\"remote\":%s,\"state\":%s,\"pid\":%s,\"path\":%s}\n",
@@ -57,11 +59,10 @@ int Netstat(const NetstatOptions& options) {
     net::ReleaseTable(tcpTable);
     net::ReleaseTable(udpTable);
     if (!obtained) {
-        std::fprintf(stderr, "quellix: 不支持该操作系统\n");
+        std::fprintf(stderr, "quellix: %s\n", ToUtf8(frontend::kUnsupportedSystem).c_str());
         return 1;
     }
-    for (const auto& row :
-         netview::FormatConnectionRows(udp, tcp, database, netview::ProcessPath)) {
+    for (const auto& row : host::FormatConnectionRows(udp, tcp, database, host::ProcessPath)) {
         PrintRow(row, options.json);
     }
     return 0;

@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "console.h"
-#include "power_records.h"
+#include "host/power_records.h"
 
 namespace qx::cli {
 namespace {
@@ -16,14 +16,14 @@ struct PowerOptions {
     bool json = false;
 };
 
-std::vector<power::PowerEvent> ReadEvents([[maybe_unused]] const PowerOptions& options) {
-    std::vector<power::PowerEvent> events;
+std::vector<host::PowerEvent> ReadEvents([[maybe_unused]] const PowerOptions& options) {
+    std::vector<host::PowerEvent> events;
 #ifdef _WIN32
-    if (!power::ReadSystemLogPowerEvents(events)) {
+    if (!host::ReadSystemLogPowerEvents(events)) {
         throw UsageError("cannot open the System event log");
     }
 #else
-    if (!power::ReadWtmpPowerEvents(FsPath(options.wtmp), events)) {
+    if (!host::ReadWtmpPowerEvents(FsPath(options.wtmp), events)) {
         throw UsageError("cannot read " + options.wtmp);
     }
 #endif
@@ -31,7 +31,7 @@ std::vector<power::PowerEvent> ReadEvents([[maybe_unused]] const PowerOptions& o
 }
 
 int Power(const PowerOptions& options) {
-    const std::vector<power::PowerRow> rows = power::PairPowerEvents(ReadEvents(options));
+    const std::vector<host::PowerRow> rows = host::PairPowerEvents(ReadEvents(options));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (options.json) {
             std::printf("{\"number\":%zu,\"on\":%s,\"off\":%s}\n", i + 1,

@@ -1,67 +1,15 @@
-// `quellix scan`: rates a tree's script files with the engine and prints one
-// line per finding in event order, then the scan page's summary sentence.
+// `quellix scan`: rates a tree's script files and prints one line per finding
+// in walk order, then the scan page's summary sentence.
 #include <cstdio>
 #include <string>
 
 #include "commands.h"
 #include "console.h"
-#include "quellix.h"
-#include "run_waiter.h"
+#include "frontend/shown_texts.h"
+#include "scan_driver.h"
 
 namespace qx::cli {
 namespace {
-
-struct ScanRun {
-    bool json = false;
-    ProgressLine progress{false};
-    int reached = 0;
-    RunWaiter done;
-};
-ScanRun* run = nullptr;
-
-const char* VerdictWord(int verdict) {
-    switch (verdict) {
-        case QX_VERDICT_SUSPICIOUS:
-            return "可疑";
-        case QX_VERDICT_DANGEROUS:
-            return "危险";
-        default:
-            return "木马";
-    }
-}
-
-const char* VerdictLevel(int verdict) {
-    switch (verdict) {
-        case QX_VERDICT_SUSPICIOUS:
-            return "suspicious";
-        case QX_VERDICT_DANGEROUS:
-            return "dangerous";
-        default:
-            return "trojan";
-    }
-}
-
-std::u16string_view View(const QxWChar* s) {
-    return reinterpret_cast<const char16_t*>(s);
-}
-
-void QX_CALLBACK OnScanEvent(int code, const QxWChar* path, const QxWChar* reason) {
-    if (code == QX_PROGRESS_CODE) {
-        if (path == nullptr) return run->done.Finish();
-        run->progress.Show(++run->reached, View(path));
-        return;
-    }
-    run->progress.Clear();
-    if (run->json) {
-        std::printf("{\"path\":%s,\"verdict\":%s,\"level\":\"%s\",\"reason\":%s}\n",
-                    JsonString(View(path)).c_str(), JsonString(FromUtf8(VerdictWord(code))).c_str(),
-                    VerdictLevel(code), JsonString(View(reason)).c_str());
-    } else {
-        std::printf("%s\t%s\t%s\n", VerdictWord(code), ToUtf8(View(path)).c_str(),
-                    ToUtf8(View(reason)).c_str());
-    }
-    std::fflush(stdout);
-}
 
 struct ScanOptions {
     bool asp = false, aspx = false, php = false, jsp = false;
@@ -69,46 +17,83 @@ struct ScanOptions {
     std::string directory;
 };
 
+class ScanPrinter : public ScanClient {
+  public:
+    explicit ScanPrinter(const ScanOptions& options)
+        : options_(options), progress_(!options.no_progress) {
+        all_ = !options.asp && !options.aspx && !options.php && !options.jsp;
+    }
+
+    bool StopRequested() const override { return false; }
+
+    std::optional<Family> Route(std::u16string_view name) override {
+        const std::optional<Family> family = FamilyOfName(name);
+        if (!family || all_) return family;
+        const bool wanted[] = {options_.asp, options_.aspx, options_.php, options_.jsp};
+        return wanted[static_cast<int>(*family)] ? family : std::nullopt;
+    }
+
+    void OnDirectory(const std::u16string&) override {}
+    void OnFile(const std::u16string& path) override { progress_.Show(++reached_, path); }
+
+    void OnFinding(const std::u16string& path, const Rating& rating) override {
+        progress_.Clear();
+        const std::u16string_view word = frontend::VerdictWord(rating.verdict);
+        if (options_.json) {
+            std::printf("{\"path\":%s,\"verdict\":%s,\"level\":\"%s\",\"reason\":%s}\n",
+                        JsonString(path).c_str(), JsonString(word).c_str(),
+                        frontend::VerdictLevel(rating.verdict).data(),
+                        JsonString(rating.reason).c_str());
+        } else {
+            std::printf("%s\t%s\t%s\n", ToUtf8(word).c_str(), ToUtf8(path).c_str(),
+                        ToUtf8(rating.reason).c_str());
+        }
+        std::fflush(stdout);
+        Count(rating.verdict);
+    }
+
+    frontend::ScanTotals& Totals() { return totals_; }
+    void ClearProgress() { progress_.Clear(); }
+
+  private:
+    void Count(ScanVerdict verdict) {
+        switch (verdict) {
+            case VerdictSuspicious:
+                ++totals_.suspicious;
+                break;
+            case VerdictDangerous:
+                ++totals_.dangerous;
+                break;
+            case VerdictTrojan:
+                ++totals_.trojan;
+                break;
+            default:
+                break;
+        }
+    }
+
+    const ScanOptions& options_;
+    ProgressLine progress_;
+    bool all_ = true;
+    int reached_ = 0;
+    frontend::ScanTotals totals_;
+};
+
 int Scan(const ScanOptions& options) {
     RequireDirectory(options.directory);
-    const bool all = !options.asp && !options.aspx && !options.php && !options.jsp;
-    ScanRun state;
-    state.json = options.json;
-    state.progress = ProgressLine(!options.no_progress);
-    run = &state;
+    ScanPrinter printer(options);
+    frontend::ScanTotals& totals = printer.Totals();
+    totals.files = ScanTree(FromUtf8(options.directory), printer);
+    printer.ClearProgress();
 
-    void* session = WebTrojanScanOpen();
-    if (session == nullptr) throw UsageError("out of memory");
-    WebTrojanSetCheckType(session, all || options.asp, all || options.aspx, all || options.php,
-                          all || options.jsp);
-    WebTrojanSetCallbackW(session, OnScanEvent);
-    const std::u16string root = FromUtf8(options.directory);
-    if (!WebTrojanStartScanW(session, reinterpret_cast<const QxWChar*>(root.c_str()))) {
-        WebTrojanScanClose(session);
-        throw UsageError("cannot start the scan of " + options.directory);
-    }
-    state.done.Wait();
-    WebTrojanStopScan(session);  // the worker has sent its last event; let it end
-    int suspicious = 0, dangerous = 0, trojan = 0;
-    const int files = WebTrojanGetScanCount(session, &suspicious, &dangerous, &trojan);
-    WebTrojanScanClose(session);
-    state.progress.Clear();
-
-    const bool found = suspicious + dangerous + trojan > 0;
     if (options.json) {
         std::printf(
             "{\"summary\":{\"files\":%d,\"suspicious\":%d,\"dangerous\":%d,\"trojan\":%d}}\n",
-            files, suspicious, dangerous, trojan);
-    } else if (found) {
-        std::printf(
-            "本次扫描过程共检查%d个文件，其中木马脚本文件%d个，风险脚本文件%d个，可疑脚本文件%"
-            "d个。\n",
-            files, trojan, dangerous, suspicious);
+            totals.files, totals.suspicious, totals.dangerous, totals.trojan);
     } else {
-        std::printf("本次扫描过程共检查%d个文件，未发现可疑的后门木马文件。\n", files);
+        std::printf("%s\n", ToUtf8(frontend::ScanSummary(totals)).c_str());
     }
-    run = nullptr;
-    return found ? 1 : 0;
+    return totals.suspicious + totals.dangerous + totals.trojan > 0 ? 1 : 0;
 }
 
 }  // namespace

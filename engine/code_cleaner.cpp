@@ -5,12 +5,10 @@
 #include <bit>
 #include <cstring>
 
-#include "events.h"
 #include "os/codepage.h"
 #include "os/file.h"
 #include "os/path.h"
 #include "quick_search.h"
-#include "session.h"
 #include "tree_walk.h"
 
 namespace qx {
@@ -43,26 +41,23 @@ bool BlankFirstOccurrence(const CleanCode& code, std::uint8_t* bytes, std::size_
 
 class CleanVisitor : public TreeVisitor {
   public:
-    explicit CleanVisitor(CleanSession& session) : session_(session) {}
+    CleanVisitor(const CleanCode& code, CleanClient& client) : code_(code), client_(client) {}
 
-    bool StopRequested() const override { return session_.worker.StopRequested(); }
+    bool StopRequested() const override { return client_.StopRequested(); }
 
-    void OnDirectory(const std::u16string& directory) override {
-        SendCleanEvent(session_, QX_PROGRESS_CODE, &directory);
-    }
+    void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
 
     void OnFile(const std::u16string& path, bool cut, std::u16string_view name) override {
-        SendCleanEvent(session_, QX_PROGRESS_CODE, &path);
+        client_.OnFile(path);
         // A cut path names some other file: it is never written.
         if (cut || !IsCleanable(name)) return;
-        const CleanResult result = CleanFile(session_.clean_code, path, chunk_);
-        if (result == CleanNoMatch) return;
-        SendCleanEvent(session_, result, &path);
-        ++(result == CleanSucceeded ? session_.cleaned_count : session_.failed_count);
+        const CleanResult result = CleanFile(code_, path, chunk_);
+        if (result != CleanNoMatch) client_.OnPageResult(path, result);
     }
 
   private:
-    CleanSession& session_;
+    const CleanCode& code_;
+    CleanClient& client_;
     std::vector<std::uint8_t> chunk_;
 };
 
@@ -119,9 +114,9 @@ CleanResult CleanFile(const CleanCode& code, std::u16string_view path,
     return result;
 }
 
-int CleanDirectory(CleanSession& session, const std::u16string& directory) {
-    CleanVisitor visitor(session);
-    return WalkTree(directory, visitor);
+int CleanTree(const std::u16string& root, const CleanCode& code, CleanClient& client) {
+    CleanVisitor visitor(code, client);
+    return WalkTree(root, visitor);
 }
 
 }  // namespace qx

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qx {
+#include "quellix.h"
 
-struct CleanSession;
+namespace qx {
 
 // The markup in one byte encoding, and as many blanks in that encoding.
 struct CleanForm {
@@ -25,10 +25,11 @@ struct CleanCode {
 };
 
 enum CleanResult : int {
-    CleanNoMatch = -1,
-    CleanFailed = 0,
-    CleanSucceeded = 1,
+    CleanNoMatch = -1,  // the markup is not in the page: nothing to report
+    CleanFailed = QX_CLEAN_FAILED,
+    CleanSucceeded = QX_CLEAN_SUCCEEDED,
 };
+static_assert(CleanFailed == 0 && CleanSucceeded == 1);
 
 inline constexpr std::size_t kMaxPageBytes = 10 * 1024 * 1024;
 inline constexpr std::size_t kCleanChunkBytes = 512 * 1024;
@@ -42,7 +43,22 @@ CleanCode BuildCleanCode(std::u16string_view text);
 CleanResult CleanFile(const CleanCode& code, std::u16string_view path,
                       std::vector<std::uint8_t>& chunk);
 
-// The walk of a clean session's worker; returns the number of files visited.
-int CleanDirectory(CleanSession& session, const std::u16string& directory);
+// What a clean tells its client, on the thread that runs it, in walk order.
+class CleanClient {
+  public:
+    virtual ~CleanClient() = default;
+    // Checked between directory entries and before each subdirectory.
+    virtual bool StopRequested() const = 0;
+    // At the start of every directory, the root included, before its entries.
+    virtual void OnDirectory(const std::u16string& path) = 0;
+    // For every file, before it is cleaned.
+    virtual void OnFile(const std::u16string& path) = 0;
+    // A page in which the markup was found: cleaned or failed.
+    virtual void OnPageResult(const std::u16string& path, CleanResult result) = 0;
+};
+
+// Cleans the pages of the tree at `root` for `client`; returns the number of
+// files visited.
+int CleanTree(const std::u16string& root, const CleanCode& code, CleanClient& client);
 
 }  // namespace qx

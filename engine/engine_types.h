@@ -2,22 +2,31 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+
+#include "quellix.h"
 
 namespace qx {
 
 // Result of one file's check and code of a finding event.
 enum ScanVerdict : int {
-    VerdictNone = 0,
-    VerdictSuspicious = 1,
-    VerdictDangerous = 2,
-    VerdictTrojan = 3,
+    VerdictNone = QX_VERDICT_NONE,
+    VerdictSuspicious = QX_VERDICT_SUSPICIOUS,
+    VerdictDangerous = QX_VERDICT_DANGEROUS,
+    VerdictTrojan = QX_VERDICT_TROJAN,
 };
+static_assert(VerdictNone == 0 && VerdictSuspicious == 1 && VerdictDangerous == 2 &&
+              VerdictTrojan == 3);
 
-// The reason buffer a rule set writes into: 512 UTF-16 units, zero-filled by
-// the scan driver before each call; at most 511 units plus the terminator.
-inline constexpr std::size_t kReasonTextUnits = 512;
+// A reason has at most this many UTF-16 units: it must fit, with its
+// terminator, the 512-unit buffer that callers of the interface expect.
+inline constexpr std::size_t kMaxReasonUnits = 511;
 
-// A rule set's entry point: (reason buffer of kReasonTextUnits, full path) -> verdict.
-using RuleSetEntry = int (*)(char16_t* reason, const char16_t* path);
+// One file's rating: its verdict and, above 0, why. A known-good file keeps
+// the reason that its cancelled verdict had.
+struct Rating {
+    ScanVerdict verdict = VerdictNone;
+    std::u16string reason;
+};
 
 }  // namespace qx

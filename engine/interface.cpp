@@ -3,12 +3,9 @@
 #include <new>
 #include <string>
 
-#include "code_cleaner.h"
-#include "events.h"
 #include "os/codepage.h"
 #include "os/path.h"
 #include "quellix.h"
-#include "scan_driver.h"
 #include "session.h"
 
 using namespace qx;
@@ -36,31 +33,21 @@ bool FromAnsi(const char* text, std::u16string& out) {
     }
 }
 
-template <class Session, class Walk, class SendEnd>
-int StartRun(Session* session, const char16_t* directory, Walk walk, SendEnd send_end) {
+template <class Session>
+int StartRun(Session* session, const char16_t* directory) {
     if (session == nullptr || directory == nullptr || *directory == 0) return 0;
     try {
         std::u16string root;
         os::FitPath(directory, root);
-        return session->worker.Start([session, root = std::move(root), walk, send_end] {
-            session->root_path = root;
-            walk(*session, root);
-            send_end(*session);
-        })
-                   ? 1
-                   : 0;
+        return session->Start(std::move(root)) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         return 0;
     }
 }
 
 template <class Session>
-int CloseSession(Session* session) {
-    if (session == nullptr) return 1;
-    if (!session->worker.ReleaseWhenDone([session] { delete session; })) {
-        session->worker.Stop();
-        delete session;
-    }
+int Close(Session* session) {
+    if (session != nullptr) CloseSession(session);
     return 1;
 }
 
@@ -73,7 +60,7 @@ QX_API void* QX_CALL QuellixOpen(void) {
 }
 
 QX_API int QX_CALL QuellixClose(void* session) {
-    return CloseSession(Clean(session));
+    return Close(Clean(session));
 }
 
 QX_API int QX_CALL WebShellSetCleanCodeW(void* handle, const QxWChar* code) {
@@ -81,14 +68,7 @@ QX_API int QX_CALL WebShellSetCleanCodeW(void* handle, const QxWChar* code) {
     if (session == nullptr || code == nullptr) return 0;
     const std::u16string_view text(U16(code));
     if (text.empty() || text.size() > QX_MAX_CLEAN_CODE) return 0;
-    // The walk reads the code without a lock: it is replaced only between runs.
-    if (session->worker.Running()) return 0;
-    try {
-        session->clean_code = BuildCleanCode(text);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    return 1;
+    return session->SetCleanCode(text) ? 1 : 0;
 }
 
 QX_API int QX_CALL WebShellSetCleanCodeA(void* handle, const char* code) {
@@ -101,23 +81,18 @@ QX_API int QX_CALL WebShellSetCleanCodeA(void* handle, const char* code) {
 
 QX_API int QX_CALL WebShellSetCallbackA(void* handle, QxCleanCallbackA callback) {
     if (handle == nullptr) return 0;
-    if (callback != nullptr) Clean(handle)->callback_a.store(callback);
+    if (callback != nullptr) Clean(handle)->SetCallback(callback);
     return 1;
 }
 
 QX_API int QX_CALL WebShellSetCallbackW(void* handle, QxCleanCallbackW callback) {
     if (handle == nullptr) return 0;
-    if (callback != nullptr) Clean(handle)->callback_w.store(callback);
+    if (callback != nullptr) Clean(handle)->SetCallback(callback);
     return 1;
 }
 
 QX_API int QX_CALL WebShellStartCleanW(void* handle, const QxWChar* directory) {
-    return StartRun(
-        Clean(handle), U16(directory),
-        [](CleanSession& s, const std::u16string& root) {
-            s.files_visited = CleanDirectory(s, root);
-        },
-        [](CleanSession& s) { SendCleanEvent(s, QX_PROGRESS_CODE, nullptr); });
+    return StartRun(Clean(handle), U16(directory));
 }
 
 QX_API int QX_CALL WebShellStartCleanA(void* handle, const char* directory) {
@@ -128,7 +103,7 @@ QX_API int QX_CALL WebShellStartCleanA(void* handle, const char* directory) {
 }
 
 QX_API void QX_CALL WebShellStopClean(void* handle) {
-    if (handle != nullptr) Clean(handle)->worker.Stop();
+    if (handle != nullptr) Clean(handle)->Stop();
 }
 
 QX_API int QX_CALL WebShellGetCleanCount(void* handle, int* cleaned, int* failed) {
@@ -138,9 +113,9 @@ QX_API int QX_CALL WebShellGetCleanCount(void* handle, int* cleaned, int* failed
         if (failed) *failed = 0;
         return 0;
     }
-    if (cleaned) *cleaned = session->cleaned_count.load();
-    if (failed) *failed = session->failed_count.load();
-    return session->files_visited.load();
+    if (cleaned) *cleaned = session->Cleaned();
+    if (failed) *failed = session->Failed();
+    return session->FilesVisited();
 }
 
 QX_API void* QX_CALL WebTrojanScanOpen(void) {
@@ -148,38 +123,30 @@ QX_API void* QX_CALL WebTrojanScanOpen(void) {
 }
 
 QX_API int QX_CALL WebTrojanScanClose(void* session) {
-    return CloseSession(Scan(session));
+    return Close(Scan(session));
 }
 
 QX_API int QX_CALL WebTrojanSetCheckType(void* handle, int asp, int aspx, int php, int jsp) {
     ScanSession* session = Scan(handle);
     if (session == nullptr) return 0;
-    session->check_asp = asp;
-    session->check_aspx = aspx;
-    session->check_php = php;
-    session->check_jsp = jsp;
+    session->SetCheckTypes(asp, aspx, php, jsp);
     return 1;
 }
 
 QX_API int QX_CALL WebTrojanSetCallbackA(void* handle, QxScanCallbackA callback) {
     if (handle == nullptr) return 0;
-    if (callback != nullptr) Scan(handle)->callback_a.store(callback);
+    if (callback != nullptr) Scan(handle)->SetCallback(callback);
     return 1;
 }
 
 QX_API int QX_CALL WebTrojanSetCallbackW(void* handle, QxScanCallbackW callback) {
     if (handle == nullptr) return 0;
-    if (callback != nullptr) Scan(handle)->callback_w.store(callback);
+    if (callback != nullptr) Scan(handle)->SetCallback(callback);
     return 1;
 }
 
 QX_API int QX_CALL WebTrojanStartScanW(void* handle, const QxWChar* directory) {
-    return StartRun(
-        Scan(handle), U16(directory),
-        [](ScanSession& s, const std::u16string& root) {
-            s.files_examined = ScanDirectory(s, root);
-        },
-        [](ScanSession& s) { SendScanEvent(s, QX_PROGRESS_CODE, nullptr, nullptr); });
+    return StartRun(Scan(handle), U16(directory));
 }
 
 QX_API int QX_CALL WebTrojanStartScanA(void* handle, const char* directory) {
@@ -190,7 +157,7 @@ QX_API int QX_CALL WebTrojanStartScanA(void* handle, const char* directory) {
 }
 
 QX_API void QX_CALL WebTrojanStopScan(void* handle) {
-    if (handle != nullptr) Scan(handle)->worker.Stop();
+    if (handle != nullptr) Scan(handle)->Stop();
 }
 
 QX_API int QX_CALL WebTrojanGetScanCount(void* handle, int* suspicious, int* dangerous,
@@ -202,10 +169,10 @@ QX_API int QX_CALL WebTrojanGetScanCount(void* handle, int* suspicious, int* dan
         if (trojan) *trojan = 0;
         return 0;
     }
-    if (suspicious) *suspicious = session->suspicious_count.load();
-    if (dangerous) *dangerous = session->dangerous_count.load();
-    if (trojan) *trojan = session->trojan_count.load();
-    return session->files_examined.load();
+    if (suspicious) *suspicious = session->Suspicious();
+    if (dangerous) *dangerous = session->Dangerous();
+    if (trojan) *trojan = session->Trojan();
+    return session->FilesExamined();
 }
 
 }  // extern "C"

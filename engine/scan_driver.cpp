@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "events.h"
 #include "os/path.h"
 #include "tree_walk.h"
 
@@ -10,81 +9,56 @@ namespace qx {
 namespace {
 
 struct Route {
-    std::atomic<int> ScanSession::*flag;
-    RuleSetEntry RuleSetTable::*entry;
+    Family family;
     std::array<std::u16string_view, 6> extensions;  // empty views pad the shorter lists
 };
 
 // The lists are disjoint, so a file goes to one rule set at most.
 constexpr Route kRoutes[] = {
-    {&ScanSession::check_asp,
-     &RuleSetTable::asp,
-     {u".asp", u".asa", u".cer", u".inc", u".htr", u".cdx"}},
-    {&ScanSession::check_aspx, &RuleSetTable::aspx, {u".aspx", u".ascx", u".asax", u".ashx"}},
-    {&ScanSession::check_php,
-     &RuleSetTable::php,
-     {u".php", u".php3", u".php4", u".php5", u".phtml"}},
-    {&ScanSession::check_jsp, &RuleSetTable::jsp, {u".jsp", u".jspx"}},
+    {Family::kAsp, {u".asp", u".asa", u".cer", u".inc", u".htr", u".cdx"}},
+    {Family::kAspx, {u".aspx", u".ascx", u".asax", u".ashx"}},
+    {Family::kPhp, {u".php", u".php3", u".php4", u".php5", u".phtml"}},
+    {Family::kJsp, {u".jsp", u".jspx"}},
 };
 
 class ScanVisitor : public TreeVisitor {
   public:
-    explicit ScanVisitor(ScanSession& session) : session_(session) {}
+    explicit ScanVisitor(ScanClient& client) : client_(client) {}
 
-    bool StopRequested() const override { return session_.worker.StopRequested(); }
+    bool StopRequested() const override { return client_.StopRequested(); }
 
-    void OnDirectory(const std::u16string& directory) override {
-        SendScanEvent(session_, QX_PROGRESS_CODE, &directory, nullptr);
-    }
+    void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
 
     void OnFile(const std::u16string& path, bool, std::u16string_view name) override {
-        SendScanEvent(session_, QX_PROGRESS_CODE, &path, nullptr);
-        const RuleSetEntry rule_set = RouteFile(session_, name);
-        if (rule_set == nullptr) return;
-        reason_.fill(0);
-        const int verdict = rule_set(reason_.data(), path.c_str());
-        if (verdict <= VerdictNone) return;
-        reason_.back() = 0;  // a rule set that overran its text still hands over a string
-        SendScanEvent(session_, verdict, &path, reason_.data());
-        switch (verdict) {
-            case VerdictSuspicious:
-                ++session_.suspicious_count;
-                break;
-            case VerdictDangerous:
-                ++session_.dangerous_count;
-                break;
-            case VerdictTrojan:
-                ++session_.trojan_count;
-                break;
-            default:
-                break;  // reported, but counted in none
-        }
+        client_.OnFile(path);
+        const std::optional<Family> family = client_.Route(name);
+        if (!family) return;
+        const Rating rating = CheckFile(*family, path);
+        if (rating.verdict > VerdictNone) client_.OnFinding(path, rating);
     }
 
   private:
-    ScanSession& session_;
-    std::array<char16_t, kReasonTextUnits> reason_{};
+    ScanClient& client_;
 };
 
 }  // namespace
 
-RuleSetEntry RouteFile(const ScanSession& session, std::u16string_view name) {
+std::optional<Family> FamilyOfName(std::u16string_view name) {
     const std::u16string_view extension = os::Extension(name);
-    if (extension.empty()) return nullptr;
+    if (extension.empty()) return std::nullopt;
     for (const Route& route : kRoutes) {
-        if ((session.*route.flag).load() == 0) continue;
         for (std::u16string_view candidate : route.extensions) {
             if (!candidate.empty() && os::EqualsIgnoringAsciiCase(extension, candidate)) {
-                return session.rules->*route.entry;
+                return route.family;
             }
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-int ScanDirectory(ScanSession& session, const std::u16string& directory) {
-    ScanVisitor visitor(session);
-    return WalkTree(directory, visitor);
+int ScanTree(const std::u16string& root, ScanClient& client) {
+    ScanVisitor visitor(client);
+    return WalkTree(root, visitor);
 }
 
 }  // namespace qx

@@ -1,6 +1,9 @@
 #include "session.h"
 
-#include "rules/rule_sets.h"
+#include <new>
+
+#include "events.h"
+#include "scan_driver.h"
 
 namespace qx {
 namespace {
@@ -8,8 +11,6 @@ namespace {
 thread_local const Worker* current_worker = nullptr;
 
 }  // namespace
-
-const RuleSetTable kRuleSets = {CheckAspFile, CheckAspxFile, CheckPhpFile, CheckJspFile};
 
 bool Worker::IsCurrent() const {
     return current_worker == this;
@@ -59,17 +60,110 @@ void Worker::Stop() {
     thread_.Join();
 }
 
-void Worker::Wait() {
-    if (IsCurrent()) return;
-    std::lock_guard<std::mutex> lock(control_);
-    thread_.Join();
-}
-
 bool Worker::ReleaseWhenDone(std::function<void()> release) {
     if (!IsCurrent()) return false;
     stop_flag_.exchange(1);
     release_ = std::move(release);
     return true;
+}
+
+// One scan run: routes by the check types as they are when each file is
+// reached, sends every event through the callbacks registered at that moment
+// and counts the findings.
+class ScanSession::Run : public ScanClient {
+  public:
+    explicit Run(ScanSession& session) : s_(session) {}
+
+    bool StopRequested() const override { return s_.worker_.StopRequested(); }
+
+    std::optional<Family> Route(std::u16string_view name) override {
+        const std::optional<Family> family = FamilyOfName(name);
+        if (!family) return family;
+        const std::atomic<int>* const switches[] = {&s_.check_asp_, &s_.check_aspx_, &s_.check_php_,
+                                                    &s_.check_jsp_};
+        if (switches[static_cast<int>(*family)]->load() == 0) return std::nullopt;
+        return family;
+    }
+
+    void OnDirectory(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
+    void OnFile(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
+
+    void OnFinding(const std::u16string& path, const Rating& rating) override {
+        Send(rating.verdict, &path, &rating.reason);
+        switch (rating.verdict) {
+            case VerdictSuspicious:
+                ++s_.suspicious_;
+                break;
+            case VerdictDangerous:
+                ++s_.dangerous_;
+                break;
+            case VerdictTrojan:
+                ++s_.trojan_;
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Send(int code, const std::u16string* path, const std::u16string* reason = nullptr) {
+        SendScanEvent(s_.callback_a_.load(), s_.callback_w_.load(), code, path, reason);
+    }
+
+  private:
+    ScanSession& s_;
+};
+
+void ScanSession::SetCheckTypes(int asp, int aspx, int php, int jsp) {
+    check_asp_ = asp;
+    check_aspx_ = aspx;
+    check_php_ = php;
+    check_jsp_ = jsp;
+}
+
+bool ScanSession::Start(std::u16string root) {
+    return worker_.Start([this, root = std::move(root)] {
+        Run run(*this);
+        files_examined_ = ScanTree(root, run);
+        run.Send(QX_PROGRESS_CODE, nullptr);
+    });
+}
+
+class CleanSession::Run : public CleanClient {
+  public:
+    explicit Run(CleanSession& session) : s_(session) {}
+
+    bool StopRequested() const override { return s_.worker_.StopRequested(); }
+    void OnDirectory(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
+    void OnFile(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
+    void OnPageResult(const std::u16string& path, CleanResult result) override {
+        Send(result, &path);
+        ++(result == CleanSucceeded ? s_.cleaned_ : s_.failed_);
+    }
+
+    void Send(int code, const std::u16string* path) {
+        SendCleanEvent(s_.callback_a_.load(), s_.callback_w_.load(), code, path);
+    }
+
+  private:
+    CleanSession& s_;
+};
+
+bool CleanSession::SetCleanCode(std::u16string_view code) {
+    if (worker_.Running()) return false;
+    try {
+        clean_code_ = BuildCleanCode(code);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool CleanSession::Start(std::u16string root) {
+    return worker_.Start([this, root = std::move(root)] {
+        Run run(*this);
+        files_visited_ = CleanTree(root, clean_code_, run);
+        run.Send(QX_PROGRESS_CODE, nullptr);
+    });
 }
 
 }  // namespace qx

@@ -1,5 +1,6 @@
-// The two session kinds behind the interface's opaque handles, and the run
-// machinery they share.
+// The two session kinds behind the interface's opaque handles. Each holds its
+// settings, callbacks and counts, runs one walk at a time on a worker thread
+// of its own, and sends the interface's events from that thread.
 #pragma once
 
 #include <atomic>
@@ -9,7 +10,6 @@
 #include <string>
 
 #include "code_cleaner.h"
-#include "engine_types.h"
 #include "os/thread.h"
 #include "quellix.h"
 
@@ -31,8 +31,6 @@ class Worker {
     bool Start(std::function<void()> run);
     // Requests a stop and waits until the worker has ended; at once when idle.
     void Stop();
-    // Waits until the worker has ended without asking it to stop.
-    void Wait();
     // Closing a session from inside its own callback cannot wait for the
     // worker (the caller is the worker): the stop is requested and `release`
     // runs as the worker's last act instead. False on any other thread.
@@ -51,28 +49,72 @@ class Worker {
     std::function<void()> release_;
 };
 
-struct RuleSetTable {
-    RuleSetEntry asp, aspx, php, jsp;
-};
-extern const RuleSetTable kRuleSets;
+// Frees a session: at once, or as its worker's last act when called from the
+// session's own callback.
+template <class Session>
+void CloseSession(Session* session) {
+    if (!session->worker_.ReleaseWhenDone([session] { delete session; })) {
+        session->worker_.Stop();
+        delete session;
+    }
+}
 
-struct ScanSession {
-    Worker worker;
-    std::atomic<int> check_asp{0}, check_aspx{0}, check_php{0}, check_jsp{0};
-    std::atomic<QxScanCallbackW> callback_w{nullptr};
-    std::atomic<QxScanCallbackA> callback_a{nullptr};
-    std::u16string root_path;
-    std::atomic<int> files_examined{0}, suspicious_count{0}, dangerous_count{0}, trojan_count{0};
-    const RuleSetTable* rules = &kRuleSets;  // tests route to rule sets of their own
+class ScanSession {
+  public:
+    // Any non-zero value switches a family on; read afresh for every file.
+    void SetCheckTypes(int asp, int aspx, int php, int jsp);
+    void SetCallback(QxScanCallbackA callback) { callback_a_.store(callback); }
+    void SetCallback(QxScanCallbackW callback) { callback_w_.store(callback); }
+
+    // Walks `root` on the worker; false while a run is in progress or when
+    // the thread cannot be created.
+    bool Start(std::u16string root);
+    void Stop() { worker_.Stop(); }
+
+    // The files examined by the last finished walk; the findings per verdict
+    // of every run since the session was opened.
+    int FilesExamined() const { return files_examined_.load(); }
+    int Suspicious() const { return suspicious_.load(); }
+    int Dangerous() const { return dangerous_.load(); }
+    int Trojan() const { return trojan_.load(); }
+
+  private:
+    class Run;
+    template <class Session>
+    friend void CloseSession(Session* session);
+
+    Worker worker_;
+    std::atomic<int> check_asp_{0}, check_aspx_{0}, check_php_{0}, check_jsp_{0};
+    std::atomic<QxScanCallbackW> callback_w_{nullptr};
+    std::atomic<QxScanCallbackA> callback_a_{nullptr};
+    std::atomic<int> files_examined_{0}, suspicious_{0}, dangerous_{0}, trojan_{0};
 };
 
-struct CleanSession {
-    Worker worker;
-    CleanCode clean_code;
-    std::atomic<QxCleanCallbackW> callback_w{nullptr};
-    std::atomic<QxCleanCallbackA> callback_a{nullptr};
-    std::u16string root_path;
-    std::atomic<int> files_visited{0}, cleaned_count{0}, failed_count{0};
+class CleanSession {
+  public:
+    // Builds the code's encoded forms; false while a run is in progress (the
+    // walk reads the code without a lock) or when memory is short.
+    bool SetCleanCode(std::u16string_view code);
+    void SetCallback(QxCleanCallbackA callback) { callback_a_.store(callback); }
+    void SetCallback(QxCleanCallbackW callback) { callback_w_.store(callback); }
+
+    bool Start(std::u16string root);
+    void Stop() { worker_.Stop(); }
+
+    int FilesVisited() const { return files_visited_.load(); }
+    int Cleaned() const { return cleaned_.load(); }
+    int Failed() const { return failed_.load(); }
+
+  private:
+    class Run;
+    template <class Session>
+    friend void CloseSession(Session* session);
+
+    Worker worker_;
+    CleanCode clean_code_;
+    std::atomic<QxCleanCallbackW> callback_w_{nullptr};
+    std::atomic<QxCleanCallbackA> callback_a_{nullptr};
+    std::atomic<int> files_visited_{0}, cleaned_{0}, failed_{0};
 };
 
 }  // namespace qx

@@ -170,11 +170,6 @@ bool CTextFileRead::AppendLine(std::u16string& out) {
     }
 }
 
-bool CTextFileRead::ReadLine(std::u16string& line) {
-    line.clear();
-    return AppendLine(line);
-}
-
 bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     text.clear();

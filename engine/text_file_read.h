@@ -58,9 +58,6 @@ class CTextFileRead : public CTextFileBase {
     // `text` untouched, when no file is open.
     bool ReadText(std::u16string& text, std::u16string_view separator);
 
-    // Reads one line without its terminator; false once the end was reached.
-    bool ReadLine(std::u16string& line);
-
     // Texts longer than this (in UTF-16 units) fail like an allocation
     // failure instead of taking the machine's memory.
     static constexpr std::size_t kMaxTextUnits = std::size_t{1} << 29;

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "qqwry.h"
+#include "host/qqwry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
     {
         CQQwry reader;
-        reader.Open(path);
+        const std::string_view ascii(path);
+        reader.Open(std::u16string(ascii.begin(), ascii.end()));
         reader.Lookup(text);
         for (int i = 0; i < 4; ++i) {
             std::uint32_t ip;

@@ -45,10 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (auto rule_set :
          {qx::CheckAspFile, qx::CheckAspxFile, qx::CheckPhpFile, qx::CheckJspFile}) {
-        char16_t reason[qx::kReasonTextUnits] = {};
-        const int verdict = rule_set(reason, wide.c_str());
-        if (verdict < 0 || verdict > 3) __builtin_trap();
-        if (verdict > 0 && reason[qx::kReasonTextUnits - 1] != 0) __builtin_trap();
+        const qx::Rating rating = rule_set(wide);
+        if (rating.verdict < 0 || rating.verdict > 3) __builtin_trap();
+        if (rating.reason.size() > qx::kMaxReasonUnits) __builtin_trap();
     }
 
     if (size > 1) {

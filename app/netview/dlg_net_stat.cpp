@@ -1,20 +1,11 @@
 #include "dlg_net_stat.h"
 
-#include "qqwry.h"
+#include "frontend/shown_texts.h"
+#include "host/qqwry.h"
+#include "os/process.h"
 #include "report_list.h"
 
 namespace {
-
-constexpr wchar_t kUnsupportedSystem[] = L"不支持该操作系统";
-
-// The folder of the running program, cut after its last backslash.
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.resize(folder.rfind(L'\\') + 1);  // npos + 1 leaves nothing
-    return folder;
-}
 
 // The program's file name without its extension, the caption of its messages.
 std::wstring ProgramName() {
@@ -23,10 +14,6 @@ std::wstring ProgramName() {
     std::wstring name(path, length);
     name.erase(0, name.rfind(L'\\') + 1);
     return name.substr(0, name.rfind(L'.'));
-}
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 }  // namespace
@@ -45,8 +32,9 @@ BOOL CDlgNetStat::OnInitDialog() {
                      {L"进程ID", 50},
                      {L"进程路径", 292}},
                     m_icons.GetImageList(), m_header);
-    m_folder = ProgramFolder();
-    m_locations->Open(m_folder + L"QQWry.dat");
+    const std::u16string folder = qx::os::ExecutableFolder();
+    m_folder.assign(folder.begin(), folder.end());
+    m_locations->Open(folder + u"QQWry.dat");
     return result;
 }
 
@@ -60,18 +48,19 @@ CDlgNetStat::Reader CDlgNetStat::MakeReader() {
 void CDlgNetStat::ShowSnapshot(qx::netview::NetStatSnapshot& snapshot) {
     using Outcome = qx::netview::NetStatSnapshot::Outcome;
     if (snapshot.outcome == Outcome::kUnsupported) {
-        ::MessageBoxW(m_hWnd, kUnsupportedSystem, ProgramName().c_str(), MB_OK);
+        ::MessageBoxW(m_hWnd, Wide(qx::frontend::kUnsupportedSystem).c_str(), ProgramName().c_str(),
+                      MB_OK);
         return;
     }
     m_list.SendMessage(WM_SETREDRAW, FALSE);
-    for (const qx::netview::ConnectionRow& row : snapshot.rows) {
-        const int index = m_list.InsertItem(m_list.GetItemCount(), Wide(row.protocol),
-                                            m_icons.GetIconIndex(Wide(row.processPath)));
-        m_list.SetItemText(index, 1, Wide(row.local));
-        m_list.SetItemText(index, 2, Wide(row.remote));
-        m_list.SetItemText(index, 3, Wide(row.state));
-        m_list.SetItemText(index, 4, Wide(row.processId));
-        m_list.SetItemText(index, 5, Wide(row.processPath));
+    for (const qx::host::ConnectionRow& row : snapshot.rows) {
+        const int index = m_list.InsertItem(m_list.GetItemCount(), Wide(row.protocol).c_str(),
+                                            m_icons.GetIconIndex(Wide(row.processPath).c_str()));
+        m_list.SetItemText(index, 1, Wide(row.local).c_str());
+        m_list.SetItemText(index, 2, Wide(row.remote).c_str());
+        m_list.SetItemText(index, 3, Wide(row.state).c_str());
+        m_list.SetItemText(index, 4, Wide(row.processId).c_str());
+        m_list.SetItemText(index, 5, Wide(row.processPath).c_str());
     }
     m_list.SendMessage(WM_SETREDRAW, TRUE);
     m_list.Invalidate();

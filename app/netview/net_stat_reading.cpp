@@ -7,7 +7,7 @@
 
 namespace qx::netview {
 
-NetStatSnapshot ReadNetStat(const std::wstring& libraryPath, CQQwry& locations) {
+NetStatSnapshot ReadNetStat(const std::wstring& libraryPath, const CQQwry& locations) {
     NetStatSnapshot snapshot;
     HMODULE library = ::LoadLibraryW(libraryPath.c_str());
     if (!library) return snapshot;
@@ -20,8 +20,9 @@ NetStatSnapshot ReadNetStat(const std::wstring& libraryPath, CQQwry& locations) 
             snapshot.outcome = NetStatSnapshot::Outcome::kUnsupported;
         } else {
             snapshot.outcome = NetStatSnapshot::Outcome::kListed;
-            snapshot.rows = FormatConnectionRows(
-                net::ReadUdpTable(udpTable), net::ReadTcpTable(tcpTable), locations, ProcessPath);
+            snapshot.rows =
+                host::FormatConnectionRows(net::ReadUdpTable(udpTable), net::ReadTcpTable(tcpTable),
+                                           locations, host::ProcessPath);
         }
         // A failed call may still have handed back a table.
         net::ReleaseTable(tcpTable);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "connection_rows.h"
+#include "host/connection_rows.h"
 
 class CQQwry;
 
@@ -19,11 +19,11 @@ struct NetStatSnapshot {
         kListed,       // rows holds the UDP rows, then the TCP rows
     };
     Outcome outcome = Outcome::kNoLibrary;
-    std::vector<ConnectionRow> rows;
+    std::vector<host::ConnectionRow> rows;
 };
 
 // Looks every remote address up in locations, which no other thread may use
 // meanwhile.
-NetStatSnapshot ReadNetStat(const std::wstring& libraryPath, CQQwry& locations);
+NetStatSnapshot ReadNetStat(const std::wstring& libraryPath, const CQQwry& locations);
 
 }  // namespace qx::netview

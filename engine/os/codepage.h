@@ -28,6 +28,11 @@ bool AnsiToUtf16(std::string_view bytes, std::u16string& out);
 // default character ('?' on POSIX).
 std::string Utf16ToAnsi(std::u16string_view text);
 
+// Code page 936 (GBK) to UTF-16 whatever the locale or the ANSI code page:
+// the encoding that some file formats fix (the IP database's strings). Bytes
+// that do not decode become U+FFFD.
+std::u16string GbkToUtf16(std::string_view bytes);
+
 // Decodes a stream of bytes in the ANSI code page, block after block; a
 // character cut by the end of one block is completed by the next. Invalid
 // bytes become U+FFFD.

@@ -100,6 +100,26 @@ std::string Utf16ToAnsi(std::u16string_view text) {
     return out;
 }
 
+std::u16string GbkToUtf16(std::string_view bytes) {
+    std::u16string out;
+    thread_local Converter converter(kUtf16, "GBK");
+    if (!converter.Valid()) {
+        for (const unsigned char byte : bytes)
+            out.push_back(byte < 0x80 ? char16_t{byte} : u'\uFFFD');
+        return out;
+    }
+    converter.Reset();
+    Convert(converter.Get(), bytes.data(), bytes.size(), out, true,
+            [&](char*& in, std::size_t& left) {
+                out.push_back(u'\uFFFD');
+                ++in;
+                --left;
+                converter.Reset();
+                return true;
+            });
+    return out;
+}
+
 struct AnsiStreamDecoder::State {
     Converter converter{kUtf16, AnsiCodeset()};
 };

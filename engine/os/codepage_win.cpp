@@ -66,6 +66,13 @@ std::string Utf16ToAnsi(std::u16string_view text) {
     return out;
 }
 
+std::u16string GbkToUtf16(std::string_view bytes) {
+    constexpr UINT kGbkCodePage = 936;
+    std::u16string out;
+    MultiByteToUtf16(kGbkCodePage, 0, bytes.data(), bytes.size(), out);
+    return out;
+}
+
 struct AnsiStreamDecoder::State {};
 
 AnsiStreamDecoder::AnsiStreamDecoder() = default;

@@ -34,6 +34,9 @@ class File {
     // Writes all `size` bytes; false on failure.
     bool Write(const void* buffer, std::size_t size);
     bool Seek(std::uint64_t offset);
+    // Reads up to `size` bytes at `offset`; returns the count (short only at
+    // the end of the file) or -1. Where Read continues afterwards is unspecified.
+    std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
     // Size in bytes, or -1.
     std::int64_t Size() const;
 

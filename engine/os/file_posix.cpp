@@ -93,6 +93,19 @@ bool File::Seek(std::uint64_t offset) {
     return false;
 }
 
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done,
+                                  static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 std::int64_t File::Size() const {
     struct stat info;
     if (fstat(fd_, &info) != 0) return -1;

@@ -89,6 +89,25 @@ bool File::Seek(std::uint64_t offset) {
     return false;
 }
 
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    std::size_t done = 0;
+    while (done < size) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        const std::size_t left = size - done;
+        const DWORD want = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        DWORD read = 0;
+        if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &read, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            return -1;
+        }
+        if (read == 0) break;
+        done += read;
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 std::int64_t File::Size() const {
     LARGE_INTEGER size;
     return GetFileSizeEx(handle_, &size) ? size.QuadPart : -1;

@@ -7,6 +7,8 @@
 namespace qx {
 namespace {
 
+using S = Signature;
+
 constexpr std::u16string_view kWScriptShell =
     u"包含WScript.Shell[Clsid:72C24DD5-D70A-438B-8A42-98424B88AFB8]危险组件，一般被ASP木马利用！";
 constexpr std::u16string_view kShellApplication =
@@ -68,36 +70,43 @@ constexpr std::size_t kOneLinerUnits = 256;
 
 Decision AspCascade(const RuleText& t) {
     if (t.Has(u"wscript.shell") || t.Has(u"clsid:72c24dd5-d70a-438b-8a42-98424b88afb8"))
-        return t.FirstOf({Row(0), Row(3), Row(4), Row(7), Row(8), Row(10), Row(14), Row(17),
-                          Row(18), Row(27), Row(2, Cleared()),
+        return t.FirstOf({Row(S::kShellInjection), Row(S::kAspAdminHelper), Row(S::kCrazySycnet),
+                          Row(S::kAdminHelperEncode), Row(S::kAdminHelperFirefox),
+                          Row(S::kHaiYang01), Row(S::kTiQuan), Row(S::kSqlInject), Row(S::kYlp),
+                          Row(S::kTiQuanSu), Row(S::kAjiangProbe, Cleared()),
                           Otherwise(Dangerous(kWScriptShell))});
     if (t.Has(kSplitWScriptShell) && t.Has(u"createobject"))
-        return t.FirstOf({Row(6), Otherwise(Dangerous(kWScriptShell))});
+        return t.FirstOf({Row(S::kXiaoLuUpload), Otherwise(Dangerous(kWScriptShell))});
     if (t.Has(u"shell.application") || t.Has(u"clsid:13709620-c279-11ce-a49e-444553540000"))
-        return t.FirstOf({Row(21), Row(25), Otherwise(Dangerous(kShellApplication))});
+        return t.FirstOf({Row(S::kHideShell), Row(S::kShellAppMiniSpy),
+                          Otherwise(Dangerous(kShellApplication))});
     if (t.Has(u"adodb.stream") || t.Has(u"clsid:00000566-0000-0010-8000-00aa006d2ea4"))
-        return t.FirstOf({Row(6), Row(9), UploadModuleRow(11), UploadModuleRow(19), Row(15),
-                          Otherwise(Suspicious(kAdodbStream))});
+        return t.FirstOf({Row(S::kXiaoLuUpload), Row(S::kFineacer),
+                          UploadModuleRow(S::kUpload5xSoft), UploadModuleRow(S::kWingUpload),
+                          Row(S::kToken), Otherwise(Suspicious(kAdodbStream))});
     if (t.Has(u"scripting.filesystemobject") ||
         t.Has(u"clsid:0d43fe01-f093-11cf-8940-00a0c9054228"))
-        return t.FirstOf({Row(16), Row(20), Row(27), Otherwise(Suspicious(kFileSystemObject))});
+        return t.FirstOf({Row(S::kInsertMmAsp), Row(S::kSqlCrack), Row(S::kTiQuanSu),
+                          Otherwise(Suspicious(kFileSystemObject))});
     if (t.Has(u".filesystemobject") && t.Has(u"createobject"))
-        return t.FirstOf({Row(5), Otherwise(Suspicious(kFileSystemObject))});
+        return t.FirstOf({Row(S::kMiniSpy52Happy), Otherwise(Suspicious(kFileSystemObject))});
     if (t.Has(u"wscript.network") || t.Has(u"clsid:093ff999-1ea0-4079-9525-9614c3504b74"))
         return Suspicious(kWScriptNetwork);
     if ((t.Has(u"adox.catalog") || t.Has(u"excel.application")) && t.Has(u"mappath"))
-        return t.FirstOf({Row(24), Otherwise(Dangerous(kDatabaseFileWriter))});
+        return t.FirstOf({Row(S::kGifHide01), Otherwise(Dangerous(kDatabaseFileWriter))});
     if (t.Has(u"codepage") && t.Has(u"65000"))
-        return t.FirstOf({Row(13), Otherwise(Dangerous(kUtf7CodePage))});
+        return t.FirstOf({Row(S::kUtf7MiniSpy), Otherwise(Dangerous(kUtf7CodePage))});
     if (t.Matches(kEncodedLanguage))
-        return t.FirstOf({Row(1), Row(22), Row(23), Row(28), Row(29), Row(30),
+        return t.FirstOf({Row(S::kSqlRootkit), Row(S::kBigTrojan), Row(S::kCcTrojan),
+                          Row(S::kCmdShellAsp), Row(S::kCyberSpy5), Row(S::kSanalTeror),
                           Otherwise(Dangerous(kEncodedScript))});
     if (t.Matches(kOddIncludeDirective)) return Suspicious(kOddInclude);
     if (t.Matches(uR"(\beval\b)"))
         return t.FirstOf(
             {If(u"eval(request(", Dangerous(kEvalRequest)), Otherwise(Suspicious(kEval))});
     if (t.Matches(uR"([^.]\bexecute(global)?\b)"))
-        return t.FirstOf({Row(12), Row(26), If(u"execute request(", Dangerous(kExecuteRequest)),
+        return t.FirstOf({Row(S::kHaiYang02), Row(S::kMssqlExec),
+                          If(u"execute request(", Dangerous(kExecuteRequest)),
                           If(u"execute(session(", Dangerous(kExecuteSession)),
                           Otherwise(Suspicious(kExecute))});
     if (t.Matches(uR"(\.executestatement\b)")) return Suspicious(kExecuteStatement);
@@ -119,8 +128,8 @@ Decision AspCascade(const RuleText& t) {
 
 }  // namespace
 
-int CheckAspFile(char16_t* reason, const char16_t* path) {
-    return RunRuleSet(reason, path, AspCascade);
+Rating CheckAspFile(std::u16string_view path) {
+    return RunRuleSet(path, AspCascade);
 }
 
 }  // namespace qx

@@ -27,8 +27,8 @@ Decision AspxCascade(const RuleText& t) {
 
 }  // namespace
 
-int CheckAspxFile(char16_t* reason, const char16_t* path) {
-    return RunRuleSet(reason, path, AspxCascade);
+Rating CheckAspxFile(std::u16string_view path) {
+    return RunRuleSet(path, AspxCascade);
 }
 
 }  // namespace qx

@@ -7,6 +7,8 @@
 namespace qx {
 namespace {
 
+using S = Signature;
+
 constexpr std::u16string_view kJFolder =
     u"含有JFolder的特征字符，极有可能为JFolder(JSP WEBSHELL)！";
 constexpr std::u16string_view kManageSystem =
@@ -23,7 +25,8 @@ Decision JspCascade(const RuleText& t) {
     if (t.Has(u"web_site=folderreplace") && t.Has(u"showsysteminfo") && t.Has(u"connectiondbm"))
         return Dangerous(kManageSystem);
     if (t.Has(u"runtime.getruntime().exec") && t.Has(u"getinputstream"))
-        return t.FirstOf({Row(31), Row(32), Otherwise(Dangerous(kRuntimeExec))});
+        return t.FirstOf(
+            {Row(S::kCmdShellJsp), Row(S::kMstscJsp), Otherwise(Dangerous(kRuntimeExec))});
     if (t.Matches(uR"(file.listroots\(\))")) return Suspicious(kListRoots);
     if (t.Matches(uR"(new\s+serversocket\()")) return Suspicious(kServerSocket);
     if (t.Matches(uR"(new\s+socket\()")) return Suspicious(kSocket);
@@ -34,8 +37,8 @@ Decision JspCascade(const RuleText& t) {
 
 }  // namespace
 
-int CheckJspFile(char16_t* reason, const char16_t* path) {
-    return RunRuleSet(reason, path, JspCascade);
+Rating CheckJspFile(std::u16string_view path) {
+    return RunRuleSet(path, JspCascade);
 }
 
 }  // namespace qx

@@ -8,6 +8,8 @@
 namespace qx {
 namespace {
 
+using S = Signature;
+
 constexpr std::u16string_view kPhpSpy2006 = u"发现网页木马PHPSPY2006.PhpSpy！";
 constexpr std::u16string_view kPhpSpy2008 = u"发现网页木马PHPSPY2008.PhpSpy！";
 constexpr std::u16string_view kPhpSpy2011 = u"发现网页木马PHPSPY2011.PhpSpy！";
@@ -72,15 +74,22 @@ Decision PhpCascade(const RuleText& t) {
     if (t.Has(u"mysql_web_admin_username") && t.Has(u"mysql_web_admin_password"))
         return Dangerous(kWebMysqlAdmin);
 
-    if (t.Matches(kEvalOfDecoder)) return t.FirstOf({Row(42), Otherwise(Dangerous(kEncodedEval))});
+    if (t.Matches(kEvalOfDecoder))
+        return t.FirstOf({Row(S::kSpider), Otherwise(Dangerous(kEncodedEval))});
     if (t.Matches(uR"(\beval\b)"))
-        return t.FirstOf({Row(33), Row(34), Row(37), Row(38), Row(39), Row(43), Row(46), Row(49),
-                          Row(50), Row(52), Row(53), Otherwise(Suspicious(kEval))});
+        return t.FirstOf({Row(S::kInsertMmRequestA), Row(S::kLankerDoor), Row(S::kInsertMmPostCmd),
+                          Row(S::kInsertMmQuietPostCmd), Row(S::kInsertMmEvalCmd),
+                          Row(S::kPhpJackal), Row(S::kLiz0ziM), Row(S::kNixWebShell),
+                          Row(S::kNstRu), Row(S::kZaCoSmall), Row(S::kIronShell),
+                          Otherwise(Suspicious(kEval))});
     if (t.Matches(uR"(\bpreg_replace[^\s]*\/e\b)")) return Suspicious(kPregReplaceE);
     if (t.Matches(kDynamicCallFunction)) return Suspicious(kDynamicCall);
     if (t.Matches(kCommandFunction))
-        return t.FirstOf({Row(35), Row(36), Row(40), Row(41), Row(44), Row(45), Row(47), Row(48),
-                          Row(51), Row(54), Row(55), Row(56), Row(57), Row(58),
+        return t.FirstOf({Row(S::kLangousterUdf), Row(S::kReddragonfly), Row(S::kBackConnect),
+                          Row(S::kBackConnectYetki), Row(S::kPhpShell), Row(S::kAntichat),
+                          Row(S::kIMHaPFtp), Row(S::kNetworkFileManager), Row(S::kMacker),
+                          Row(S::kMgeisler), Row(S::kRootShell2), Row(S::kShellInj),
+                          Row(S::kBackupSql), Row(S::kCasus15),
                           Otherwise(Suspicious(kSystemCommand))});
     if (t.Has(u"ftp_connect") && t.Has(u"ftp_login")) return Suspicious(kFtp);
     return Nothing();
@@ -88,8 +97,8 @@ Decision PhpCascade(const RuleText& t) {
 
 }  // namespace
 
-int CheckPhpFile(char16_t* reason, const char16_t* path) {
-    return RunRuleSet(reason, path, PhpCascade);
+Rating CheckPhpFile(std::u16string_view path) {
+    return RunRuleSet(path, PhpCascade);
 }
 
 }  // namespace qx

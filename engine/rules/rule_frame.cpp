@@ -1,13 +1,12 @@
 #include "rules/rule_frame.h"
 
-#include <algorithm>
 #include <new>
 
 #include "fingerprint.h"
 #include "os/codepage.h"
 #include "os/debug_log.h"
 #include "pattern/pattern.h"
-#include "rules/signature_table.h"
+#include "rules/rule_sets.h"
 #include "text_file_read.h"
 
 namespace qx {
@@ -23,13 +22,6 @@ std::u16string ReasonSentence(const Decision& decision) {
             break;
     }
     return std::u16string(decision.text);
-}
-
-// Cut to the buffer, never overrun.
-void WriteReason(char16_t* reason, std::u16string_view sentence) {
-    const std::size_t units = std::min(sentence.size(), kReasonTextUnits - 1);
-    std::copy_n(sentence.data(), units, reason);
-    reason[units] = u'\0';
 }
 
 // The whole text of the file, lines joined by CR LF; empty when the file
@@ -66,16 +58,16 @@ bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text) {
     return pattern::PatternMatches(pattern, folded_text.data(), folded_text.size());
 }
 
-RuleItem Row(std::size_t n) {
-    return Row(n, Trojan(SignatureTable[n].name));
+RuleItem Row(Signature row) {
+    return Row(row, Trojan(SignatureRow(row).name));
 }
 
-RuleItem Row(std::size_t n, Decision decision) {
-    return {SignatureTable[n].pattern, decision};
+RuleItem Row(Signature row, Decision decision) {
+    return {SignatureRow(row).pattern, decision};
 }
 
-RuleItem UploadModuleRow(std::size_t n) {
-    return Row(n, SuspiciousUploadModule(SignatureTable[n].name));
+RuleItem UploadModuleRow(Signature row) {
+    return Row(row, SuspiciousUploadModule(SignatureRow(row).name));
 }
 
 Decision RuleText::FirstOf(std::initializer_list<RuleItem> items) const {
@@ -85,20 +77,36 @@ Decision RuleText::FirstOf(std::initializer_list<RuleItem> items) const {
     return Nothing();
 }
 
-int RunRuleSet(char16_t* reason, const char16_t* path, Cascade cascade) {
-    const std::u16string_view file(path);
-    std::u16string text = ReadWholeText(file);
-    if (text.empty()) return VerdictNone;
+Rating RunRuleSet(std::u16string_view path, Cascade cascade) {
+    std::u16string text = ReadWholeText(path);
+    if (text.empty()) return {};
 
     FoldText(text);
     const Decision decision = cascade(RuleText(text));
-    if (decision.verdict == VerdictNone) return VerdictNone;
+    if (decision.verdict == VerdictNone) return {};
 
-    WriteReason(reason, ReasonSentence(decision));
-    if (decision.verdict == VerdictTrojan) return VerdictTrojan;
+    Rating rating{decision.verdict, ReasonSentence(decision)};
+    if (rating.reason.size() > kMaxReasonUnits) rating.reason.resize(kMaxReasonUnits);
     // Levels 1 and 2 are opinions about constructs; a file known to be good
-    // overrules them, though the reason stays written.
-    return IsKnownGoodFingerprint(FileFingerprint(file)) ? VerdictNone : decision.verdict;
+    // overrules them, though the reason stays.
+    if (rating.verdict != VerdictTrojan && IsKnownGoodFingerprint(FileFingerprint(path))) {
+        rating.verdict = VerdictNone;
+    }
+    return rating;
+}
+
+Rating CheckFile(Family family, std::u16string_view path) {
+    switch (family) {
+        case Family::kAsp:
+            return CheckAspFile(path);
+        case Family::kAspx:
+            return CheckAspxFile(path);
+        case Family::kPhp:
+            return CheckPhpFile(path);
+        case Family::kJsp:
+            return CheckJspFile(path);
+    }
+    return {};
 }
 
 }  // namespace qx

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine_types.h"
+#include "rules/signature_table.h"
 
 namespace qx {
 
@@ -63,12 +64,12 @@ struct RuleItem {
     Decision decision;
 };
 
-// Signature row n decides as a named trojan of the row's family.
-RuleItem Row(std::size_t n);
-// Signature row n, when found, decides as given instead.
-RuleItem Row(std::size_t n, Decision decision);
-// Signature row n, when found, decides as an upload module of the row's family.
-RuleItem UploadModuleRow(std::size_t n);
+// The signature row decides as a named trojan of the row's family.
+RuleItem Row(Signature row);
+// The signature row, when found, decides as given instead.
+RuleItem Row(Signature row, Decision decision);
+// The signature row, when found, decides as an upload module of its family.
+RuleItem UploadModuleRow(Signature row);
 inline RuleItem If(std::u16string_view keyword, Decision decision) {
     return {keyword, decision};
 }
@@ -95,10 +96,8 @@ class RuleText {
 
 using Cascade = Decision (*)(const RuleText& text);
 
-// Reads the file, runs the cascade over its folded text, writes the reason of
-// a finding into `reason` (kReasonTextUnits units) and returns the verdict;
-// levels 1 and 2 are cancelled for known-good files. The reason buffer is
-// left untouched when nothing is found.
-int RunRuleSet(char16_t* reason, const char16_t* path, Cascade cascade);
+// Reads the file, runs the cascade over its folded text and rates the file by
+// its decision; levels 1 and 2 are cancelled for known-good files.
+Rating RunRuleSet(std::u16string_view path, Cascade cascade);
 
 }  // namespace qx

@@ -1,13 +1,21 @@
-// Entry points of the four rule sets, one per script family. Each opens and
-// reads the file itself, returns a ScanVerdict and, above 0, leaves a
-// NUL-terminated reason in the caller's kReasonTextUnits buffer.
+// Entry points of the four rule sets, one per script family. Each reads the
+// file at the path it is given and rates it.
 #pragma once
+
+#include <string_view>
+
+#include "engine_types.h"
 
 namespace qx {
 
-int CheckAspFile(char16_t* reason, const char16_t* path);
-int CheckAspxFile(char16_t* reason, const char16_t* path);
-int CheckPhpFile(char16_t* reason, const char16_t* path);
-int CheckJspFile(char16_t* reason, const char16_t* path);
+enum class Family { kAsp, kAspx, kPhp, kJsp };
+
+Rating CheckAspFile(std::u16string_view path);
+Rating CheckAspxFile(std::u16string_view path);
+Rating CheckPhpFile(std::u16string_view path);
+Rating CheckJspFile(std::u16string_view path);
+
+// The entry point of the family's rule set.
+Rating CheckFile(Family family, std::u16string_view path);
 
 }  // namespace qx

@@ -98,18 +98,6 @@ TEST(TextReader, LongLinesAndBlockBoundariesArriveWhole) {
     EXPECT_EQ(decoded.back(), u'\u6D77');
 }
 
-TEST(TextReader, ReadLineReportsTheEnd) {
-    TempTree tree;
-    tree.Write("f.txt", "one\r\ntwo");
-    CTextFileRead reader(tree.Path("f.txt"));
-    std::u16string line;
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, u"one");
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, u"two");
-    EXPECT_FALSE(reader.ReadLine(line));
-}
-
 TEST(TextReader, MissingFileLeavesTextUntouched) {
     TempTree tree;
     CTextFileRead reader(tree.Path("absent.asp"));

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "qqwry_writer.h"
+#include "host/qqwry_writer.h"
 #include "remote_list_view.h"
 #include "window_driver.h"
 
@@ -73,12 +73,12 @@ void PrepareRunFolder(const fs::path& folder) {
         if (_wcsicmp(extension.c_str(), L".dll") == 0 || entry.path().filename() == "quellix.exe")
             copy(entry.path());
     }
-    const std::vector<qx::netview::QqwryRecord> records = {
+    const std::vector<qx::host::QqwryRecord> records = {
         {0x00000000, 0x7EFFFFFF, "\xCE\xB4\xD6\xAA", "A", 1},                  // 未知
         {0x7F000000, 0x7FFFFFFF, "\xB1\xBE\xBB\xFA\xB5\xD8\xD6\xB7", "B", 8},  // 本机地址
         {0x80000000, 0xFFFFFFFF, "\xCE\xB4\xD6\xAA", "C", 3},
     };
-    qx::netview::WriteQqwryFile(folder / "QQWry.dat", qx::netview::BuildQqwryDatabase(records));
+    qx::host::WriteQqwryFile(folder / "QQWry.dat", qx::host::BuildQqwryDatabase(records));
 }
 
 // Wine reads a program's Windows version when the program starts.

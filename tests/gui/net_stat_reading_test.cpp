@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "net_stat_reading.h"
-#include "qqwry.h"
+#include "host/qqwry.h"
+#include "netview/net_stat_reading.h"
 
 namespace {
 

@@ -39,9 +39,9 @@ TEST(FindKeyword, ExactUnitsAnywhere) {
     EXPECT_FALSE(FindKeyword(u"", u"a"));
 }
 
-TEST(RuleFrame, NothingToReadLeavesTheReasonUntouched) {
+TEST(RuleFrame, NothingToReadGivesNoReason) {
     TempTree dir;
-    const RuleSetEntry rule_sets[] = {CheckAspFile, CheckAspxFile, CheckPhpFile, CheckJspFile};
+    const RuleSet rule_sets[] = {CheckAspFile, CheckAspxFile, CheckPhpFile, CheckJspFile};
     const std::filesystem::path files[] = {
         dir.Write("empty.asp", ""),
         dir.Write("mark-only.asp", "\xFF\xFE"),
@@ -49,12 +49,12 @@ TEST(RuleFrame, NothingToReadLeavesTheReasonUntouched) {
         dir.Root() / "missing.asp",
         dir.Root(),  // a directory is not a text file
     };
-    for (const RuleSetEntry rule_set : rule_sets) {
+    for (const RuleSet rule_set : rule_sets) {
         for (const auto& file : files) {
             SCOPED_TRACE(file.string());
             const RuleResult result = RunRuleSetOn(rule_set, file);
             EXPECT_EQ(result.verdict, 0);
-            EXPECT_TRUE(result.untouched);
+            EXPECT_TRUE(result.no_reason);
         }
     }
 }
@@ -76,7 +76,7 @@ TEST(RuleFrame, AFailedReadIsNoFinding) {
     // /proc/self/mem opens as a regular file, but reading at offset 0 fails.
     const RuleResult result = RunRuleSetOn(CheckAspFile, "/proc/self/mem");
     EXPECT_EQ(result.verdict, 0);
-    EXPECT_TRUE(result.untouched);
+    EXPECT_TRUE(result.no_reason);
 }
 #endif
 

@@ -40,26 +40,13 @@ std::string AsciiUpper(std::string_view text) {
     return upper;
 }
 
-RuleResult RunRuleSetOn(RuleSetEntry rule_set, const std::filesystem::path& file) {
-    // A sentinel rather than zeros, so that an untouched buffer is visible.
-    constexpr char16_t kSentinel = u'\xA5A5';
-    std::array<char16_t, kReasonTextUnits + 1> buffer;
-    buffer.fill(kSentinel);
-
-    RuleResult result;
-    result.verdict = rule_set(buffer.data(), file.u16string().c_str());
-    EXPECT_EQ(buffer[kReasonTextUnits], kSentinel) << "reason buffer overrun";
-    result.untouched =
-        std::all_of(buffer.begin(), buffer.end(), [](char16_t unit) { return unit == kSentinel; });
-    const auto end = std::find(buffer.begin(), buffer.begin() + kReasonTextUnits, u'\0');
-    if (!result.untouched) {
-        EXPECT_NE(end, buffer.begin() + kReasonTextUnits) << "reason not terminated";
-        result.reason = os::Utf16ToUtf8(std::u16string_view(buffer.data(), end - buffer.begin()));
-    }
-    return result;
+RuleResult RunRuleSetOn(RuleSet rule_set, const std::filesystem::path& file) {
+    const Rating rating = rule_set(file.u16string());
+    EXPECT_LE(rating.reason.size(), kMaxReasonUnits);
+    return {rating.verdict, os::Utf16ToUtf8(rating.reason), rating.reason.empty()};
 }
 
-void ExpectRuleCases(RuleSetEntry rule_set, std::span<const RuleCase> cases) {
+void ExpectRuleCases(RuleSet rule_set, std::span<const RuleCase> cases) {
     TempTree dir;
     for (const RuleCase& rule_case : cases) {
         const bool ascii = std::all_of(rule_case.content.begin(), rule_case.content.end(),
@@ -77,7 +64,7 @@ void ExpectRuleCases(RuleSetEntry rule_set, std::span<const RuleCase> cases) {
                     RunRuleSetOn(rule_set, dir.Write("case", Encode(content, encoding)));
                 EXPECT_EQ(result.verdict, rule_case.verdict);
                 if (rule_case.reason == nullptr) {
-                    EXPECT_TRUE(result.untouched) << "reason written: " << result.reason;
+                    EXPECT_TRUE(result.no_reason) << "reason given: " << result.reason;
                 } else {
                     EXPECT_EQ(result.reason, rule_case.reason);
                 }

@@ -22,26 +22,28 @@ const char* EncodingName(Encoding encoding);
 // `text` with its ASCII letters upper-cased.
 std::string AsciiUpper(std::string_view text);
 
-// What a rule set said about one file. `reason` is UTF-8; `untouched` tells
-// whether the reason buffer still holds what the caller put there.
+// A rule set's entry point.
+using RuleSet = Rating (*)(std::u16string_view path);
+
+// What a rule set said about one file; `reason` in UTF-8.
 struct RuleResult {
     int verdict = -1;
     std::string reason;
-    bool untouched = false;
+    bool no_reason = false;
 };
-RuleResult RunRuleSetOn(RuleSetEntry rule_set, const std::filesystem::path& file);
+RuleResult RunRuleSetOn(RuleSet rule_set, const std::filesystem::path& file);
 
 // One row of a family's table: a file that reaches exactly one step or item.
 struct RuleCase {
     const char* reaches;  // the step or item, for the failure message
     std::string content;  // UTF-8
     int verdict;
-    const char* reason;  // nullptr: the buffer must stay untouched
+    const char* reason;  // nullptr: no reason at all
 };
 
 // Runs every case as written and upper-cased, in UTF-8 and UTF-16 of both
 // byte orders with marks, and without a mark when the content is ASCII.
-void ExpectRuleCases(RuleSetEntry rule_set, std::span<const RuleCase> cases);
+void ExpectRuleCases(RuleSet rule_set, std::span<const RuleCase> cases);
 
 // Bytes that make the CRC-64/WE of `content` followed by them equal `target`.
 std::string BytesForcingFingerprint(std::string_view content, std::uint64_t target);

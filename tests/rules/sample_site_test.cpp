@@ -21,18 +21,21 @@ struct Finding {
     bool operator==(const Finding&) const = default;
 };
 
-std::vector<Finding> findings;
-std::u16string scanned_root;
+class Recorder : public ScanClient {
+  public:
+    explicit Recorder(std::u16string root) : root_(std::move(root)) {}
 
-void QX_CALLBACK RecordFinding(int code, const QxWChar* path, const QxWChar* reason) {
-    if (code <= 0) return;
-    std::string relative =
-        os::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(path))
-                            .substr(scanned_root.size() + 1));
-    std::replace(relative.begin(), relative.end(), '\\', '/');
-    findings.push_back(
-        {relative, code, os::Utf16ToUtf8(reinterpret_cast<const char16_t*>(reason))});
-}
+    void OnFinding(const std::u16string& path, const Rating& rating) override {
+        std::string relative = os::Utf16ToUtf8(path.substr(root_.size() + 1));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        findings.push_back({relative, rating.verdict, os::Utf16ToUtf8(rating.reason)});
+    }
+
+    std::vector<Finding> findings;
+
+  private:
+    std::u16string root_;
+};
 
 std::ostream& operator<<(std::ostream& out, const Finding& f) {
     return out << f.path << " " << f.verdict << " " << f.reason;
@@ -41,15 +44,12 @@ std::ostream& operator<<(std::ostream& out, const Finding& f) {
 TEST(SampleSite, ShowsEveryLevelOfEveryFamily) {
     const char* source = std::getenv("QX_SOURCE_DIR");
     if (source == nullptr) GTEST_SKIP() << "QX_SOURCE_DIR is not set";
-    scanned_root =
+    const std::u16string root =
         (std::filesystem::path(source) / "samples" / "site").make_preferred().u16string();
 
-    ScanSession session;
-    session.check_asp = session.check_aspx = session.check_php = session.check_jsp = 1;
-    session.callback_w = RecordFinding;
-    findings.clear();
-    ASSERT_TRUE(session.worker.Start([&] { ScanDirectory(session, scanned_root); }));
-    session.worker.Wait();
+    Recorder recorder(root);
+    ScanTree(root, recorder);
+    std::vector<Finding>& findings = recorder.findings;
     std::sort(findings.begin(), findings.end(),
               [](const Finding& a, const Finding& b) { return a.path < b.path; });
 
@@ -75,9 +75,6 @@ TEST(SampleSite, ShowsEveryLevelOfEveryFamily) {
         {"uploads/readme.asp", 3, "发现网页木马HaiYang01.Trojan！"},
     };
     EXPECT_EQ(findings, expected);
-    EXPECT_EQ(session.suspicious_count, 4);
-    EXPECT_EQ(session.dangerous_count, 4);
-    EXPECT_EQ(session.trojan_count, 3);
 }
 
 }  // namespace
