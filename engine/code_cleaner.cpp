@@ -4,9 +4,9 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #include "os/codepage.h"
-#include "os/file.h"
 #include "os/path.h"
 #include "quick_search.h"
 #include "tree_walk.h"
@@ -26,53 +26,156 @@ bool IsCleanable(std::u16string_view name) {
         [&](std::u16string_view e) { return os::EqualsIgnoringAsciiCase(extension, e); });
 }
 
-// Replaces the first occurrence of the first form found; false when none is.
-bool BlankFirstOccurrence(const CleanCode& code, std::uint8_t* bytes, std::size_t size) {
-    for (const CleanForm* form : {&code.utf8, &code.ansi, &code.utf16}) {
-        const auto* pattern = reinterpret_cast<const std::uint8_t*>(form->pattern.data());
-        const std::ptrdiff_t at = QuickSearch(bytes, size, pattern, form->pattern.size());
-        if (at >= 0) {
-            std::memcpy(bytes + at, form->blanks.data(), form->blanks.size());
-            return true;
+struct Occurrence {
+    std::uint64_t offset = 0;
+    const CleanForm* form = nullptr;
+};
+
+// The first occurrence of the first form found in the first chunk that holds
+// one. Chunks overlap by the longest form's length less one, so markup that
+// straddles a chunk boundary is found too.
+bool FindMarkup(const CleanCode& code, const os::File& page, std::vector<std::uint8_t>& chunk,
+                Occurrence& found) {
+    const std::size_t longest =
+        std::max({code.utf8.pattern.size(), code.ansi.pattern.size(), code.utf16.pattern.size()});
+    chunk.resize(kCleanChunkBytes);
+    for (std::uint64_t offset = 0;;) {
+        const std::int64_t read = page.ReadAt(offset, chunk.data(), chunk.size());
+        if (read <= 0) return false;
+        const auto count = static_cast<std::size_t>(read);
+        for (const CleanForm* form : {&code.utf8, &code.ansi, &code.utf16}) {
+            const auto* pattern = reinterpret_cast<const std::uint8_t*>(form->pattern.data());
+            const std::ptrdiff_t at =
+                QuickSearch(chunk.data(), count, pattern, form->pattern.size());
+            if (at >= 0) {
+                found = {offset + static_cast<std::uint64_t>(at), form};
+                return true;
+            }
         }
+        if (count < chunk.size()) return false;
+        offset += count - (longest - 1);
     }
-    return false;
+}
+
+PageOutcome Failed(PageOutcome::Why why, std::uint32_t error = 0) {
+    return {PageOutcome::Kind::kFailed, why, error};
+}
+
+PageOutcome CleanOpenPage(const CleanCode& code, const os::Directory& root,
+                          const os::Directory& directory, std::u16string_view name,
+                          const std::u16string& path, CleanClient& client,
+                          const CleanSettings& settings, std::vector<std::uint8_t>& chunk,
+                          std::string& why) {
+    using Kind = PageOutcome::Kind;
+    using Why = PageOutcome::Why;
+    os::File page;
+    const auto mode =
+        settings.dry_run ? os::File::Mode::kSharedRead : os::File::Mode::kExclusiveReadWrite;
+    if (!page.Open(directory, name, mode)) {
+        const std::uint32_t error = page.LastError();
+        // A page that cannot be opened for writing may still hold the markup:
+        // then it is a page that could not be cleaned, not a clean one.
+        if (settings.dry_run || !page.Open(directory, name, os::File::Mode::kSharedRead)) {
+            return {Kind::kUnreadable, Why::kSystem, error};
+        }
+        Occurrence found;
+        const std::int64_t size = page.Size();
+        if (size <= 0 || size > static_cast<std::int64_t>(kMaxPageBytes) ||
+            !FindMarkup(code, page, chunk, found)) {
+            return {};
+        }
+        return Failed(Why::kCannotWrite, error);
+    }
+    const std::int64_t size = page.Size();
+    if (size <= 0) return {};
+    if (size > static_cast<std::int64_t>(kMaxPageBytes)) return {Kind::kTooLarge};
+    Occurrence found;
+    if (!FindMarkup(code, page, chunk, found)) return {};
+    if (settings.dry_run) return {Kind::kFound};
+
+    // Writing through one name would change the page under its other names,
+    // which may lie outside the tree.
+    if (page.LinkCount() > 1) return Failed(Why::kOtherLinks);
+    if (!page.LiesBelow(root)) return Failed(Why::kOutsideTree);
+    if (!client.BeforeChange(path, page, why)) return Failed(Why::kBeforeChange);
+
+    // A save made since the search wins: only bytes that are still the
+    // markup are blanked.
+    const std::size_t length = found.form->pattern.size();
+    std::vector<std::uint8_t> now(length);
+    if (page.Size() != size ||
+        page.ReadAt(found.offset, now.data(), length) != static_cast<std::int64_t>(length) ||
+        std::memcmp(now.data(), found.form->pattern.data(), length) != 0) {
+        return Failed(Why::kChanged);
+    }
+    if (!page.WriteAt(found.offset, found.form->blanks.data(), length)) {
+        return Failed(Why::kSystem, page.LastError());
+    }
+    return {Kind::kCleaned};
 }
 
 class CleanVisitor : public TreeVisitor {
   public:
-    CleanVisitor(const CleanCode& code, CleanClient& client) : code_(code), client_(client) {}
+    CleanVisitor(const CleanCode& code, CleanClient& client, const CleanSettings& settings,
+                 const os::Directory& root)
+        : code_(code), client_(client), settings_(settings), root_(root) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
-
     void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
+    void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
+        client_.OnUnlistable(path, error);
+    }
 
-    void OnFile(const std::u16string& path, bool cut, std::u16string_view name) override {
-        client_.OnFile(path);
-        // A cut path names some other file: it is never written.
-        if (cut || !IsCleanable(name)) return;
-        const CleanResult result = CleanFile(code_, path, chunk_);
-        if (result != CleanNoMatch) client_.OnPageResult(path, result);
+    void OnFile(const WalkEntry& file) override {
+        client_.OnFile(file.path);
+        // A session whose clean code was never set changes nothing: not even an open.
+        if (!code_.set || code_.utf8.pattern.empty() || !IsCleanable(file.name)) return;
+        std::string why;
+        PageOutcome outcome;
+        if (!file.whole) {
+            // A cut path names some other file: it is never opened.
+            outcome = Failed(PageOutcome::Why::kPathTooLong);
+        } else {
+            outcome = CleanOpenPage(code_, root_, *file.directory, file.name, file.path, client_,
+                                    settings_, chunk_, why);
+        }
+        if (outcome.kind != PageOutcome::Kind::kNoMarkup) client_.OnPage(file.path, outcome, why);
     }
 
   private:
     const CleanCode& code_;
     CleanClient& client_;
+    const CleanSettings& settings_;
+    const os::Directory& root_;
     std::vector<std::uint8_t> chunk_;
 };
 
 }  // namespace
 
-CleanCode BuildCleanCode(std::u16string_view text) {
+CleanResult PageOutcome::Result() const {
+    switch (kind) {
+        case Kind::kCleaned:
+            return CleanSucceeded;
+        case Kind::kFailed:
+            // The interface has always passed over pages it cannot open for
+            // writing (and paths it cannot form) in silence.
+            return why == Why::kCannotWrite || why == Why::kPathTooLong ? CleanNoMatch
+                                                                        : CleanFailed;
+        default:
+            return CleanNoMatch;
+    }
+}
+
+CleanCode BuildCleanCode(std::u16string_view text, std::string_view code_set) {
     CleanCode code;
     code.set = true;
-    code.ansi.pattern = os::Utf16ToAnsi(text).substr(0, kMaxAnsiPatternBytes);
+    code.ansi.pattern = os::Utf16ToAnsi(text, code_set).substr(0, kMaxAnsiPatternBytes);
     code.ansi.blanks.assign(code.ansi.pattern.size(), ' ');
 
     // Back through the code page, so that characters it cannot hold stand as
     // its replacement character in the other forms too.
     std::u16string units;
-    if (!os::AnsiToUtf16(code.ansi.pattern, units)) units.assign(text);
+    if (!os::AnsiToUtf16(code.ansi.pattern, units, code_set)) units.assign(text);
     code.utf16.pattern.assign(reinterpret_cast<const char*>(units.data()), units.size() * 2);
     if constexpr (std::endian::native == std::endian::big) {
         for (std::size_t i = 0; i + 1 < code.utf16.pattern.size(); i += 2) {
@@ -86,37 +189,30 @@ CleanCode BuildCleanCode(std::u16string_view text) {
     return code;
 }
 
-CleanResult CleanFile(const CleanCode& code, std::u16string_view path,
-                      std::vector<std::uint8_t>& chunk) {
-    // A session whose clean code was never set changes nothing: not even an open.
-    if (!code.set || code.utf8.pattern.empty()) return CleanNoMatch;
-    os::File file;
-    if (!file.Open(path, os::File::Mode::kExclusiveReadWrite)) return CleanNoMatch;
-    const std::int64_t size = file.Size();
-    if (size <= 0 || size > static_cast<std::int64_t>(kMaxPageBytes)) return CleanNoMatch;
-
-    chunk.resize(kCleanChunkBytes);
-    CleanResult result = CleanNoMatch;
-    for (std::uint64_t offset = 0;;) {
-        if (!file.Seek(offset)) break;
-        std::fill(chunk.begin(), chunk.end(), 0);
-        const std::int64_t read = file.Read(chunk.data(), chunk.size());
-        if (read <= 0) break;
-        const auto count = static_cast<std::size_t>(read);
-        if (!BlankFirstOccurrence(code, chunk.data(), count)) {
-            offset += count;
-            continue;
-        }
-        result = CleanFailed;
-        if (file.Seek(offset) && file.Write(chunk.data(), count)) result = CleanSucceeded;
-        break;
-    }
-    return result;
+int CleanTree(const std::u16string& root, const CleanCode& code, CleanClient& client,
+              const CleanSettings& settings) {
+    os::Directory tree;
+    tree.OpenRoot(root);
+    CleanVisitor visitor(code, client, settings, tree);
+    return WalkTree(root, visitor);
 }
 
-int CleanTree(const std::u16string& root, const CleanCode& code, CleanClient& client) {
-    CleanVisitor visitor(code, client);
-    return WalkTree(root, visitor);
+PageOutcome CleanFile(const CleanCode& code, std::u16string_view path,
+                      const CleanSettings& settings) {
+    struct Quiet : CleanClient {
+        void OnPage(const std::u16string&, const PageOutcome&, const std::string&) override {}
+    } client;
+    if (!code.set || code.utf8.pattern.empty()) return {};
+    const std::size_t slash = path.find_last_of(os::kPathSeparator);
+    const std::u16string folder(slash == std::u16string_view::npos ? u"." : path.substr(0, slash));
+    const std::u16string_view name =
+        slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    os::Directory directory;
+    if (!directory.OpenRoot(folder)) return {PageOutcome::Kind::kUnreadable};
+    std::vector<std::uint8_t> chunk;
+    std::string why;
+    return CleanOpenPage(code, directory, directory, name, std::u16string(path), client, settings,
+                         chunk, why);
 }
 
 }  // namespace qx

@@ -3,17 +3,7 @@
 #include "fingerprint.h"
 
 #include <array>
-#include <cstdio>
-#include <memory>
 #include <vector>
-
-#include "os/path.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace qx {
 namespace {
@@ -41,29 +31,6 @@ constexpr Tables MakeTables() {
 
 constexpr Tables kTables = MakeTables();
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-std::FILE* OpenForReading(std::u16string_view path) {
-#ifdef _WIN32
-    std::wstring wide(path.begin(), path.end());
-    return _wfopen(wide.c_str(), L"rb");
-#else
-    // Only regular files: a FIFO in the tree must not stall the scan.
-    const int fd = ::open(os::NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat info;
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-        file = fdopen(fd, "rb");
-    }
-    if (file == nullptr) ::close(fd);
-    return file;
-#endif
-}
-
 }  // namespace
 
 std::uint64_t Crc64WeUpdate(std::uint64_t crc, const void* data, std::size_t size) {
@@ -83,16 +50,24 @@ std::uint64_t Crc64WeUpdate(std::uint64_t crc, const void* data, std::size_t siz
     return crc;
 }
 
-std::uint64_t FileFingerprint(std::u16string_view path) {
-    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
-    if (!file) return 0;
+std::uint64_t FileFingerprint(const os::File& file) {
     std::vector<std::uint8_t> block(64 * 1024);
     std::uint64_t crc = kCrc64WeInit;
-    std::size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), file.get())) > 0) {
-        crc = Crc64WeUpdate(crc, block.data(), n);
+    std::uint64_t offset = 0;
+    std::int64_t n;
+    // A read error ends the sum as the end of the file would.
+    while ((n = file.ReadAt(offset, block.data(), block.size())) > 0) {
+        crc = Crc64WeUpdate(crc, block.data(), static_cast<std::size_t>(n));
+        offset += static_cast<std::uint64_t>(n);
     }
     return ~crc;
+}
+
+std::uint64_t FileFingerprint(std::u16string_view path) {
+    os::File file;
+    // Only regular files: a FIFO in the tree must not stall the scan.
+    if (!file.Open(path, os::File::Mode::kSharedRead)) return 0;
+    return FileFingerprint(file);
 }
 
 }  // namespace qx

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "os/file.h"
+
 namespace qx {
 
 // Continues a CRC-64/WE register over `size` bytes. Start from
@@ -15,5 +17,7 @@ inline constexpr std::uint64_t kCrc64WeInit = ~std::uint64_t{0};
 // CRC-64/WE of all bytes of the file; 0 when it cannot be opened (the same
 // value as for an empty file).
 std::uint64_t FileFingerprint(std::u16string_view path);
+// The same through a file already open, read from its first byte.
+std::uint64_t FileFingerprint(const os::File& file);
 
 }  // namespace qx

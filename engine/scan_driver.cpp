@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "file_rating.h"
 #include "os/path.h"
 #include "tree_walk.h"
 
@@ -21,24 +22,45 @@ constexpr Route kRoutes[] = {
     {Family::kJsp, {u".jsp", u".jspx"}},
 };
 
+// Tells the client a file's rating and everything that kept it from being
+// checked in full.
+void Report(ScanClient& client, const std::u16string& path, const FileRating& rated) {
+    if (rated.rating.verdict > VerdictNone) client.OnFinding(path, rated.rating);
+    if (rated.unreadable) client.OnProblem(path, {Problem::Kind::kUnreadable, rated.error});
+    if (rated.too_large) client.OnProblem(path, {Problem::Kind::kTooLarge});
+    if (rated.rated_in_part) client.OnProblem(path, {Problem::Kind::kRatedInPart});
+    if (rated.search_stopped) client.OnProblem(path, {Problem::Kind::kSearchStopped});
+    if (rated.out_of_memory) client.OnProblem(path, {Problem::Kind::kOutOfMemory});
+}
+
 class ScanVisitor : public TreeVisitor {
   public:
-    explicit ScanVisitor(ScanClient& client) : client_(client) {}
+    ScanVisitor(ScanClient& client, const ScanSettings& settings)
+        : client_(client), rater_(settings.code_set, settings.max_file_size) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
-
     void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
+    bool ShouldEnter(const std::u16string& path, std::u16string_view name) override {
+        return client_.ShouldEnter(path, name);
+    }
+    void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
+        client_.OnProblem(path, {error == os::kPathTooLong ? Problem::Kind::kPathTooLong
+                                                           : Problem::Kind::kUnlistable,
+                                 error});
+    }
 
-    void OnFile(const std::u16string& path, bool, std::u16string_view name) override {
-        client_.OnFile(path);
-        const std::optional<Family> family = client_.Route(name);
+    void OnFile(const WalkEntry& file) override {
+        client_.OnFile(file.path);
+        const std::optional<Family> family = client_.Route(file.path, file.name);
         if (!family) return;
-        const Rating rating = CheckFile(*family, path);
-        if (rating.verdict > VerdictNone) client_.OnFinding(path, rating);
+        // A cut path names some other file: it is never opened.
+        if (!file.whole) return client_.OnProblem(file.path, {Problem::Kind::kPathTooLong});
+        Report(client_, file.path, rater_.Rate(*family, *file.directory, file.name));
     }
 
   private:
     ScanClient& client_;
+    FileRater rater_;
 };
 
 }  // namespace
@@ -56,9 +78,20 @@ std::optional<Family> FamilyOfName(std::u16string_view name) {
     return std::nullopt;
 }
 
-int ScanTree(const std::u16string& root, ScanClient& client) {
-    ScanVisitor visitor(client);
+int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings) {
+    ScanVisitor visitor(client, settings);
     return WalkTree(root, visitor);
+}
+
+void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings) {
+    client.OnFile(path);
+    const std::size_t slash = path.find_last_of(os::kPathSeparator);
+    const std::u16string_view name =
+        std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
+    const std::optional<Family> family = client.Route(path, name);
+    if (!family) return;
+    FileRater rater(settings.code_set, settings.max_file_size);
+    Report(client, path, rater.Rate(*family, path));
 }
 
 }  // namespace qx

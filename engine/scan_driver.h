@@ -1,9 +1,10 @@
 // The scan of a tree: the walk, the routing of each file to its family's rule
 // set and the file's rating, told to a client in walk order on the thread
-// that runs the scan. Both the C interface's sessions and the command line
-// scan through it.
+// that runs the scan. This is the engine's C++ interface for scans: the C
+// interface's sessions and the command line both drive it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,15 +18,45 @@ namespace qx {
 // without regard to ASCII case), if any.
 std::optional<Family> FamilyOfName(std::u16string_view name);
 
+// Why a directory or file was left unchecked, or checked only in part.
+struct Problem {
+    enum class Kind {
+        kUnlistable,     // a directory could not be opened or listed in full
+        kUnreadable,     // a file could not be opened or read
+        kPathTooLong,    // its path passes the platform's limit (Windows)
+        kTooLarge,       // a file larger than the scan's limit: not read
+        kRatedInPart,    // a text past the reader's cap: rated up to it
+        kSearchStopped,  // a pattern search stopped at a bound of the engine
+        kOutOfMemory,
+    };
+    Kind kind;
+    std::uint32_t error = 0;  // the system's code, for kUnlistable and kUnreadable
+};
+
+struct ScanSettings {
+    // The encoding of text without a byte-order mark, as os::MakeDecoder
+    // names it; empty: the ANSI code page.
+    std::string code_set;
+    // Files larger than this many bytes are not read; 0: no limit.
+    std::uint64_t max_file_size = 0;
+};
+
 class ScanClient {
   public:
     virtual ~ScanClient() = default;
 
     // Checked between directory entries and before each subdirectory.
     virtual bool StopRequested() const { return false; }
-    // The family whose rule set rates a file of this name, if any; asked once
-    // for every file, when it is reached. By default every family's files.
-    virtual std::optional<Family> Route(std::u16string_view name) { return FamilyOfName(name); }
+    // The family whose rule set rates the file at `path` (whose own name is
+    // `name`), if any; asked once for every file, right after OnFile. By
+    // default every family's files.
+    virtual std::optional<Family> Route(const std::u16string& /*path*/, std::u16string_view name) {
+        return FamilyOfName(name);
+    }
+    // Whether to enter a subdirectory (with everything below it).
+    virtual bool ShouldEnter(const std::u16string& /*path*/, std::u16string_view /*name*/) {
+        return true;
+    }
 
     // At the start of every directory, the root included, before its entries.
     virtual void OnDirectory(const std::u16string&) {}
@@ -33,9 +64,16 @@ class ScanClient {
     virtual void OnFile(const std::u16string&) {}
     // A file rated above 0.
     virtual void OnFinding(const std::u16string& path, const Rating& rating) = 0;
+    // What kept a directory or file from being checked in full; after the
+    // file's finding, if it has one.
+    virtual void OnProblem(const std::u16string& /*path*/, const Problem& /*problem*/) {}
 };
 
-// Scans the tree at `root` for `client`; returns the number of files visited.
-int ScanTree(const std::u16string& root, ScanClient& client);
+// Scans the directory at `root` (a link there is followed) for `client`;
+// returns the number of files visited.
+int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings = {});
+
+// Reaches and rates the one file at `path` as the walk would have.
+void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings = {});
 
 }  // namespace qx

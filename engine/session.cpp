@@ -76,7 +76,7 @@ class ScanSession::Run : public ScanClient {
 
     bool StopRequested() const override { return s_.worker_.StopRequested(); }
 
-    std::optional<Family> Route(std::u16string_view name) override {
+    std::optional<Family> Route(const std::u16string&, std::u16string_view name) override {
         const std::optional<Family> family = FamilyOfName(name);
         if (!family) return family;
         const std::atomic<int>* const switches[] = {&s_.check_asp_, &s_.check_aspx_, &s_.check_php_,
@@ -135,7 +135,10 @@ class CleanSession::Run : public CleanClient {
     bool StopRequested() const override { return s_.worker_.StopRequested(); }
     void OnDirectory(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
     void OnFile(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
-    void OnPageResult(const std::u16string& path, CleanResult result) override {
+    void OnPage(const std::u16string& path, const PageOutcome& outcome,
+                const std::string&) override {
+        const CleanResult result = outcome.Result();
+        if (result == CleanNoMatch) return;
         Send(result, &path);
         ++(result == CleanSucceeded ? s_.cleaned_ : s_.failed_);
     }

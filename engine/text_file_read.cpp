@@ -1,10 +1,8 @@
 // The reader decodes the file block by block into UTF-16 units and cuts lines
-// out of the units. A character whose bytes are cut short by the end of the
-// file is dropped; line terminators are CR LF, a lone LF or a lone CR.
+// out of the units. Line terminators are CR LF, a lone LF or a lone CR.
 #include "text_file_read.h"
 
 #include <algorithm>
-#include <new>
 
 namespace qx {
 namespace {
@@ -15,17 +13,35 @@ constexpr char16_t kLf = 10;
 
 }  // namespace
 
-CTextFileRead::CTextFileRead(std::u16string_view path) {
+CTextFileRead::CTextFileRead(std::u16string_view path)
+    : own_unmarked_(os::MakeAnsiDecoder()), unmarked_(own_unmarked_.get()) {
     if (!file_.Open(path, os::File::Mode::kSharedRead)) return;
-    end_of_file_ = false;
-    file_drained_ = false;
+    Start(0);
     DetectEncoding();
+}
+
+CTextFileRead::CTextFileRead(os::File file, os::TextDecoder& unmarked) : unmarked_(&unmarked) {
+    file_ = std::move(file);
+    if (!file_.IsOpen()) return;
+    Start(0);
+    DetectEncoding();
+}
+
+void CTextFileRead::Start(std::uint64_t offset) {
+    offset_ = offset;
+    end_of_file_ = file_drained_ = false;
+    first_line_ = true;
+    truncated_ = false;
+    raw_.clear();
+    units_.clear();
+    next_unit_ = 0;
+    unmarked_->Reset();
 }
 
 void CTextFileRead::ReadBlock() {
     const std::size_t old = raw_.size();
     raw_.resize(old + kBlockBytes);
-    const std::int64_t n = file_.Read(raw_.data() + old, kBlockBytes);
+    const std::int64_t n = file_.ReadAt(offset_, raw_.data() + old, kBlockBytes);
     if (n < 0) {
         raw_.clear();
         const std::uint32_t error = file_.LastError();
@@ -33,6 +49,7 @@ void CTextFileRead::ReadBlock() {
         throw CTextFileException(error);
     }
     raw_.resize(old + static_cast<std::size_t>(n));
+    offset_ += static_cast<std::uint64_t>(n);
     if (n == 0) file_drained_ = true;
 }
 
@@ -48,7 +65,6 @@ void CTextFileRead::DetectEncoding() {
         encoding_ = EncodingUtf8, mark = 3;
     } else {
         encoding_ = EncodingAnsi;
-        ansi_ = std::make_unique<os::AnsiStreamDecoder>();
     }
     raw_.erase(0, mark);
 }
@@ -66,37 +82,6 @@ std::size_t CTextFileRead::DecodeUtf16(const std::uint8_t* bytes, std::size_t si
     return pairs * 2;
 }
 
-// UTF-8 as the file format defines it for this reader: up to three bytes per
-// unit, continuation bytes taken without checking their prefix, and U+FFFD for
-// a byte that leads with one or with four or more one bits.
-std::size_t CTextFileRead::DecodeUtf8(const std::uint8_t* bytes, std::size_t size, bool at_end) {
-    const std::size_t old = units_.size();
-    units_.resize(old + size);
-    char16_t* out = units_.data() + old;
-    std::size_t i = 0, o = 0;
-    while (i < size) {
-        const std::uint8_t lead = bytes[i];
-        if (lead < 0x80) {
-            out[o++] = lead;
-            ++i;
-        } else if ((lead & 0xE0) == 0xC0) {
-            if (i + 2 > size) break;
-            out[o++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
-            i += 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            if (i + 3 > size) break;
-            out[o++] = static_cast<char16_t>(((lead & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) |
-                                             (bytes[i + 2] & 0x3F));
-            i += 3;
-        } else {
-            out[o++] = u'\uFFFD';
-            ++i;
-        }
-    }
-    units_.resize(old + o);
-    return at_end ? size : i;
-}
-
 bool CTextFileRead::FillUnits() {
     units_.erase(0, next_unit_);
     next_unit_ = 0;
@@ -112,10 +97,10 @@ bool CTextFileRead::FillUnits() {
                 if (file_drained_) used = raw_.size();  // a lone last byte makes no unit
                 break;
             case EncodingUtf8:
-                used = DecodeUtf8(bytes, raw_.size(), file_drained_);
+                used = marked_utf8_.Decode(bytes, raw_.size(), file_drained_, units_);
                 break;
             default:
-                used = ansi_->Decode(bytes, raw_.size(), file_drained_, units_);
+                used = unmarked_->Decode(bytes, raw_.size(), file_drained_, units_);
                 break;
         }
         raw_.erase(0, used);
@@ -129,7 +114,7 @@ bool CTextFileRead::NextUnit(char16_t& unit) {
     return true;
 }
 
-bool CTextFileRead::AppendLine(std::u16string& out) {
+bool CTextFileRead::AppendLine(std::u16string& out, std::size_t room) {
     if (end_of_file_) return false;
     char16_t c;
     const bool got = NextUnit(c);
@@ -148,11 +133,7 @@ bool CTextFileRead::AppendLine(std::u16string& out) {
         end_of_file_ = true;
         return true;
     }
-    if (c == kCr || c == kLf) {
-        --next_unit_;  // leave the terminator for the next line
-        return true;
-    }
-    out.push_back(c);
+    --next_unit_;  // `c` starts the line (or ends it at once)
     for (;;) {
         if (next_unit_ == units_.size() && !FillUnits()) {
             end_of_file_ = true;
@@ -162,10 +143,16 @@ bool CTextFileRead::AppendLine(std::u16string& out) {
         const char16_t* end = units_.data() + units_.size();
         const char16_t* stop =
             std::find_if(begin, end, [](char16_t u) { return u == kCr || u == kLf; });
-        if (out.size() + static_cast<std::size_t>(stop - begin) > kMaxTextUnits)
-            throw std::bad_alloc();
+        auto count = static_cast<std::size_t>(stop - begin);
+        if (out.size() + count > room) {
+            // The text is full: what is left is not read.
+            out.append(begin, room - out.size());
+            truncated_ = true;
+            end_of_file_ = true;
+            return true;
+        }
         out.append(begin, stop);
-        next_unit_ += static_cast<std::size_t>(stop - begin);
+        next_unit_ += count;
         if (stop != end) return true;
     }
 }
@@ -182,11 +169,24 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
     }
     bool first = true;
     while (!end_of_file_) {
-        if (!first) text.append(separator);
+        if (!first) {
+            if (text.size() + separator.size() > kMaxTextUnits) {
+                truncated_ = true;
+                break;
+            }
+            text.append(separator);
+        }
         first = false;
-        AppendLine(text);
+        AppendLine(text, kMaxTextUnits);
     }
     return true;
+}
+
+bool CTextFileRead::ReadAgainUnmarked(std::u16string& text, std::u16string_view separator) {
+    if (!IsOpen()) return false;
+    Start(0);
+    encoding_ = EncodingAnsi;
+    return ReadText(text, separator);
 }
 
 }  // namespace qx

@@ -1,6 +1,7 @@
 // Reads a text file of unknown encoding into one UTF-16 text: the byte-order
-// mark decides between UTF-16 (either byte order), UTF-8 and the ANSI code
-// page, and every line terminator (CR LF, LF or CR) becomes a given separator.
+// mark decides between UTF-16 (either byte order), UTF-8 and unmarked text in
+// a code set (the ANSI code page unless the caller names another), and every
+// line terminator (CR LF, LF or CR) becomes a given separator.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,7 @@ class CTextFileBase {
 
     virtual void Close() { file_.Close(); }
     bool IsOpen() const { return file_.IsOpen(); }
+    const os::File& File() const { return file_; }
 
   protected:
     os::File file_;
@@ -49,41 +51,53 @@ class CTextFileBase {
 class CTextFileRead : public CTextFileBase {
   public:
     // Opens the file for shared reading; a file that cannot be opened leaves
-    // the reader closed (no exception) and at end of file.
+    // the reader closed (no exception) and at end of file. Unmarked text is
+    // read in the ANSI code page.
     explicit CTextFileRead(std::u16string_view path);
+    // Reads a file already open; unmarked text goes through `unmarked`,
+    // which must outlive the reader.
+    CTextFileRead(os::File file, os::TextDecoder& unmarked);
 
     TextEncoding Encoding() const { return encoding_; }
 
-    // Reads the rest of the file, lines joined by `separator`. False, with
-    // `text` untouched, when no file is open.
+    // Reads the rest of the file, lines joined by `separator`, up to
+    // kMaxTextUnits units in all (separators counted). False, with `text`
+    // untouched, when no file is open.
     bool ReadText(std::u16string& text, std::u16string_view separator);
+    // Reads the whole file once more from its first byte as unmarked text:
+    // the other way to read a file that starts with a UTF-16 mark.
+    bool ReadAgainUnmarked(std::u16string& text, std::u16string_view separator);
+    // Whether the last read stopped at kMaxTextUnits with bytes left over.
+    bool Truncated() const { return truncated_; }
 
-    // Texts longer than this (in UTF-16 units) fail like an allocation
-    // failure instead of taking the machine's memory.
-    static constexpr std::size_t kMaxTextUnits = std::size_t{1} << 29;
+    // A text holds at most this many UTF-16 units; a longer file is read in
+    // part. This bounds a rating's memory: 128 MiB of text.
+    static constexpr std::size_t kMaxTextUnits = std::size_t{1} << 26;
 
   private:
-    // Appends one line (without its terminator) to `out`; false when the end
-    // had already been reached.
-    bool AppendLine(std::u16string& out);
-    // Takes the next decoded unit; false at the end of the file.
-    bool NextUnit(char16_t& unit);
-    // Decodes the next block of the file into units_; false when nothing is left.
-    bool FillUnits();
-    std::size_t DecodeUtf16(const std::uint8_t* bytes, std::size_t size);
-    std::size_t DecodeUtf8(const std::uint8_t* bytes, std::size_t size, bool at_end);
-    void ReadBlock();
+    void Start(std::uint64_t offset);
     void DetectEncoding();
+    bool FillUnits();
+    bool NextUnit(char16_t& unit);
+    // Appends one line (without its terminator) to `out`, staying within
+    // `room` units; false when the end had already been reached.
+    bool AppendLine(std::u16string& out, std::size_t room);
+    void ReadBlock();
+    std::size_t DecodeUtf16(const std::uint8_t* bytes, std::size_t size);
 
     TextEncoding encoding_ = EncodingAnsi;
     bool end_of_file_ = true;   // a read found no further unit
     bool file_drained_ = true;  // the file has no further byte
     bool first_line_ = true;    // no line has been read yet; else units_ starts
                                 // with the terminator of the previous line
+    bool truncated_ = false;
+    std::uint64_t offset_ = 0;  // of the next byte to read
     std::string raw_;           // bytes read but not yet decoded
     std::u16string units_;      // decoded units not yet handed out
     std::size_t next_unit_ = 0;
-    std::unique_ptr<os::AnsiStreamDecoder> ansi_;
+    os::Utf8Decoder marked_utf8_{3};  // a UTF-8 mark: up to three bytes a unit
+    std::unique_ptr<os::TextDecoder> own_unmarked_;
+    os::TextDecoder* unmarked_ = nullptr;
 };
 
 }  // namespace qx

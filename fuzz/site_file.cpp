@@ -55,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string code(reinterpret_cast<const char*>(data) + 1, std::min(length, size - 1));
         const std::u16string code16 = qx::os::Utf8ToUtf16(code);
         if (!code16.empty() && code16.size() <= 340) {
-            std::vector<std::uint8_t> chunk;
-            const qx::CleanResult result = qx::CleanFile(qx::BuildCleanCode(code16), wide, chunk);
+            const qx::CleanResult result = qx::CleanFile(qx::BuildCleanCode(code16), wide).Result();
             // The page keeps its length whatever happened.
             std::FILE* f = std::fopen(path.c_str(), "rb");
             if (f != nullptr) {

@@ -71,9 +71,9 @@ std::size_t Convert(iconv_t cd, const char* input, std::size_t size, std::basic_
 
 }  // namespace
 
-bool AnsiToUtf16(std::string_view bytes, std::u16string& out) {
+bool AnsiToUtf16(std::string_view bytes, std::u16string& out, std::string_view code_set) {
     out.clear();
-    Converter converter(kUtf16, AnsiCodeset());
+    Converter converter(kUtf16, code_set.empty() ? AnsiCodeset() : std::string(code_set).c_str());
     if (!converter.Valid()) return false;
     bool ok = true;
     Convert(converter.Get(), bytes.data(), bytes.size(), out, true, [&](char*&, std::size_t&) {
@@ -83,9 +83,9 @@ bool AnsiToUtf16(std::string_view bytes, std::u16string& out) {
     return ok;
 }
 
-std::string Utf16ToAnsi(std::u16string_view text) {
+std::string Utf16ToAnsi(std::u16string_view text, std::string_view code_set) {
     std::string out;
-    Converter converter(AnsiCodeset(), kUtf16);
+    Converter converter(code_set.empty() ? AnsiCodeset() : std::string(code_set).c_str(), kUtf16);
     if (!converter.Valid()) return out;
     Convert(converter.Get(), reinterpret_cast<const char*>(text.data()), text.size() * 2, out, true,
             [&](char*& in, std::size_t& left) {
@@ -120,28 +120,55 @@ std::u16string GbkToUtf16(std::string_view bytes) {
     return out;
 }
 
-struct AnsiStreamDecoder::State {
-    Converter converter{kUtf16, AnsiCodeset()};
+namespace {
+
+// A code set that iconv converts.
+class IconvDecoder : public TextDecoder {
+  public:
+    explicit IconvDecoder(const char* code_set) : converter_(kUtf16, code_set) {}
+    bool Valid() const { return converter_.Valid(); }
+
+    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
+                       std::u16string& out) override {
+        return Convert(converter_.Get(), reinterpret_cast<const char*>(bytes), size, out, at_end,
+                       [&](char*& in, std::size_t& left) {
+                           // One replacement for the byte that cannot start a
+                           // character; the next byte starts afresh.
+                           out.push_back(u'\uFFFD');
+                           ++in;
+                           --left;
+                           converter_.Reset();
+                           return true;
+                       });
+    }
+    void Reset() override { converter_.Reset(); }
+
+  private:
+    Converter converter_;
 };
 
-AnsiStreamDecoder::AnsiStreamDecoder() : state_(std::make_unique<State>()) {}
-AnsiStreamDecoder::~AnsiStreamDecoder() = default;
-
-std::size_t AnsiStreamDecoder::Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
-                                      std::u16string& out) {
-    if (!state_->converter.Valid()) {
-        // No converter for this codeset: keep the bytes as Latin-1 rather than lose them.
-        out.append(bytes, bytes + size);
-        return size;
+bool IsUtf8(std::string_view code_set) {
+    std::string folded;
+    for (const char c : code_set) {
+        if (c != '-' && c != '_')
+            folded.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
     }
-    return Convert(state_->converter.Get(), reinterpret_cast<const char*>(bytes), size, out, at_end,
-                   [&](char*& in, std::size_t& left) {
-                       out.push_back(u'\uFFFD');
-                       ++in;
-                       --left;
-                       state_->converter.Reset();
-                       return true;
-                   });
+    return folded == "UTF8";
+}
+
+}  // namespace
+
+std::unique_ptr<TextDecoder> MakeDecoder(std::string_view code_set) {
+    if (IsUtf8(code_set)) return std::make_unique<Utf8Decoder>();
+    auto decoder = std::make_unique<IconvDecoder>(std::string(code_set).c_str());
+    if (!decoder->Valid()) return nullptr;
+    return decoder;
+}
+
+std::unique_ptr<TextDecoder> MakeAnsiDecoder() {
+    std::unique_ptr<TextDecoder> decoder = MakeDecoder(AnsiCodeset());
+    // No converter for this codeset: read it as UTF-8 rather than lose it.
+    return decoder ? std::move(decoder) : std::make_unique<Utf8Decoder>();
 }
 
 }  // namespace qx::os

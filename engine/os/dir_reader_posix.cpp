@@ -3,10 +3,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "os/dir_reader.h"
 #include "os/path.h"
 
 namespace qx::os {
+
+Directory::~Directory() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool Directory::OpenRoot(std::u16string_view path) {
+    path_.assign(path);
+    fd_ = ::open(NativePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    last_error_ = fd_ < 0 ? static_cast<std::uint32_t>(errno) : 0;
+    return fd_ >= 0;
+}
+
+bool Directory::OpenChild(const Directory& parent, std::u16string_view name) {
+    path_.clear();
+    path_.append(parent.path_).push_back(kPathSeparator);
+    path_.append(name);
+    // O_NOFOLLOW: a directory swapped for a link after it was listed is not
+    // followed out of the tree.
+    fd_ = ::openat(parent.fd_, NativePath(name).c_str(),
+                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    last_error_ = fd_ < 0 ? static_cast<std::uint32_t>(errno) : 0;
+    return fd_ >= 0;
+}
 
 struct DirReader::State {
     DIR* dir = nullptr;
@@ -17,38 +43,38 @@ DirReader::~DirReader() {
     Close();
 }
 
-bool DirReader::Open(std::u16string_view directory) {
+bool DirReader::Open(const Directory& directory) {
     Close();
-    // O_NOFOLLOW: a directory swapped for a link after it was listed is not
-    // followed out of the tree.
-    const int fd =
-        ::open(NativePath(directory).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    state_->dir = fdopendir(fd);
+    // A descriptor of its own, so that listing leaves the directory's alone.
+    const int fd = ::openat(directory.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) state_->dir = fdopendir(fd);
     if (state_->dir == nullptr) {
-        ::close(fd);
+        last_error_ = static_cast<std::uint32_t>(errno);
+        if (fd >= 0) ::close(fd);
         return false;
     }
+    last_error_ = 0;
     return true;
 }
 
 bool DirReader::Next(DirEntry& entry) {
     if (state_->dir == nullptr) return false;
+    errno = 0;
     const dirent* d = readdir(state_->dir);
-    if (d == nullptr) return false;
+    if (d == nullptr) {
+        last_error_ = static_cast<std::uint32_t>(errno);
+        return false;
+    }
     entry.name = PathFromNative(d->d_name);
+    const int fd = dirfd(state_->dir);
     unsigned char type = d->d_type;
     struct stat info;
-    if (type == DT_UNKNOWN) {
-        const int fd = dirfd(state_->dir);
-        if (fstatat(fd, d->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
-        }
+    if (type == DT_UNKNOWN && fstatat(fd, d->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
     }
     if (type == DT_DIR) {
         entry.kind = EntryKind::kDirectory;
-    } else if (type == DT_LNK && fstatat(dirfd(state_->dir), d->d_name, &info, 0) == 0 &&
-               S_ISDIR(info.st_mode)) {
+    } else if (type == DT_LNK && fstatat(fd, d->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode)) {
         entry.kind = EntryKind::kLinkToDirectory;
     } else {
         entry.kind = EntryKind::kFile;
@@ -59,6 +85,10 @@ bool DirReader::Next(DirEntry& entry) {
 void DirReader::Close() {
     if (state_->dir != nullptr) closedir(state_->dir);
     state_->dir = nullptr;
+}
+
+std::string ErrorText(std::uint32_t error) {
+    return std::strerror(static_cast<int>(error));
 }
 
 }  // namespace qx::os

@@ -3,7 +3,9 @@
 #include <string>
 #include <utility>
 
+#include "os/dir_reader.h"
 #include "os/file.h"
+#include "os/path.h"
 
 namespace qx::os {
 
@@ -47,6 +49,17 @@ bool File::Open(std::u16string_view path, Mode mode) {
     return true;
 }
 
+bool File::Open(const Directory& directory, std::u16string_view name, Mode mode) {
+    Close();
+    std::u16string path;
+    // A path that had to be cut would name some other file.
+    if (!JoinPath(directory.Path(), name, path)) {
+        last_error_ = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    return Open(path, mode);
+}
+
 bool File::IsOpen() const {
     return handle_ != INVALID_HANDLE_VALUE;
 }
@@ -66,29 +79,6 @@ std::int64_t File::Read(void* buffer, std::size_t size) {
     return read;
 }
 
-bool File::Write(const void* buffer, std::size_t size) {
-    const auto* p = static_cast<const char*>(buffer);
-    while (size > 0) {
-        DWORD written = 0;
-        const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (!WriteFile(handle_, p, want, &written, nullptr) || written == 0) {
-            last_error_ = GetLastError();
-            return false;
-        }
-        p += written;
-        size -= written;
-    }
-    return true;
-}
-
-bool File::Seek(std::uint64_t offset) {
-    LARGE_INTEGER distance;
-    distance.QuadPart = static_cast<LONGLONG>(offset);
-    if (SetFilePointerEx(handle_, distance, nullptr, FILE_BEGIN)) return true;
-    last_error_ = GetLastError();
-    return false;
-}
-
 std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
     std::size_t done = 0;
     while (done < size) {
@@ -99,7 +89,9 @@ std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
         const DWORD want = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
         DWORD read = 0;
         if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &read, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            const DWORD error = GetLastError();
+            if (error == ERROR_HANDLE_EOF) break;
+            last_error_ = error;
             return -1;
         }
         if (read == 0) break;
@@ -108,9 +100,84 @@ std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
     return static_cast<std::int64_t>(done);
 }
 
+bool File::WriteAt(std::uint64_t offset, const void* buffer, std::size_t size) {
+    const auto* p = static_cast<const char*>(buffer);
+    while (size > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(handle_, p, want, &written, &at) || written == 0) {
+            last_error_ = GetLastError();
+            return false;
+        }
+        p += written;
+        offset += written;
+        size -= written;
+    }
+    return true;
+}
+
 std::int64_t File::Size() const {
     LARGE_INTEGER size;
     return GetFileSizeEx(handle_, &size) ? size.QuadPart : -1;
+}
+
+bool WriteNewFile(std::u16string_view path, std::string_view bytes, std::uint32_t& error) {
+    const std::wstring wide(path.begin(), path.end());
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
+    }
+    File file;
+    file.handle_ = handle;
+    const bool written = file.WriteAt(0, bytes.data(), bytes.size()) && FlushFileBuffers(handle);
+    error = written ? 0 : (file.last_error_ != 0 ? file.last_error_ : GetLastError());
+    file.Close();
+    if (!written) DeleteFileW(wide.c_str());
+    return written;
+}
+
+std::uint32_t File::LinkCount() const {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(handle_, &info) ? info.nNumberOfLinks : 0;
+}
+
+namespace {
+
+// The path the system resolves a handle to, links and junctions followed.
+std::wstring FinalPath(HANDLE handle) {
+    std::wstring path(1024, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                             FILE_NAME_NORMALIZED);
+    if (length >= path.size()) {
+        path.resize(length + 1);
+        length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                           FILE_NAME_NORMALIZED);
+    }
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+}  // namespace
+
+bool File::LiesBelow(const Directory& root) const {
+    const std::wstring directory(root.Path().begin(), root.Path().end());
+    HANDLE handle =
+        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    std::wstring base = FinalPath(handle);
+    CloseHandle(handle);
+    const std::wstring file = FinalPath(handle_);
+    if (base.empty() || file.empty()) return false;
+    if (base.back() != L'\\') base.push_back(L'\\');
+    return file.size() > base.size() &&
+           CompareStringOrdinal(file.c_str(), static_cast<int>(base.size()), base.c_str(),
+                                static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace qx::os

@@ -1,10 +1,12 @@
 // Paths inside the engine are UTF-16. Windows keeps its 259-unit limit; POSIX
-// allows PATH_MAX so that no file of a deep tree is silently skipped. On POSIX
+// has none, so that no file of a deep tree is skipped. On POSIX
 // a path maps to the file system's bytes as UTF-8, with bytes that are not
 // UTF-8 carried as the units U+DC80 to U+DCFF so that every name round-trips.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,9 +15,13 @@ namespace qx::os {
 #ifdef _WIN32
 inline constexpr char16_t kPathSeparator = u'\\';
 inline constexpr std::size_t kMaxPathUnits = 259;
+inline constexpr std::uint32_t kPathTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 #else
 inline constexpr char16_t kPathSeparator = u'/';
-inline constexpr std::size_t kMaxPathUnits = 4095;
+// POSIX has no limit for the engine: files are opened through their
+// directories, and paths are only shown.
+inline constexpr std::size_t kMaxPathUnits = static_cast<std::size_t>(-1);
+inline constexpr std::uint32_t kPathTooLong = ENAMETOOLONG;
 #endif
 
 // `path` cut to kMaxPathUnits; false when it had to be cut.

@@ -102,4 +102,65 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
     return out;
 }
 
+std::size_t Utf8Decoder::Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
+                                std::u16string& out) {
+    // No sequence yields more units than it has bytes.
+    const std::size_t old = out.size();
+    out.resize(old + size);
+    char16_t* o = out.data() + old;
+    std::size_t i = 0;
+    while (i < size) {
+        const std::uint8_t lead = bytes[i];
+        if (lead < 0x80) {
+            *o++ = lead;
+            ++i;
+            continue;
+        }
+        // The well-formed sequences: the ranges that the byte after the lead
+        // may take narrow for E0, ED, F0 and F4 (no overlong forms, no
+        // surrogates, nothing past U+10FFFF).
+        std::size_t need;
+        std::uint8_t low = 0x80, high = 0xBF;
+        char32_t c;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            need = 1, c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            need = 2, c = lead & 0x0F;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (max_bytes_ >= 4 && lead >= 0xF0 && lead <= 0xF4) {
+            need = 3, c = lead & 0x07;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            *o++ = u'\uFFFD';  // a byte that starts nothing
+            ++i;
+            continue;
+        }
+        std::size_t taken = 1;
+        while (taken <= need && i + taken < size) {
+            const std::uint8_t next = bytes[i + taken];
+            if (next < low || next > high) break;
+            c = (c << 6) | (next & 0x3F);
+            low = 0x80, high = 0xBF;
+            ++taken;
+        }
+        if (taken > need) {
+            if (c >= 0x10000) {
+                *o++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                *o++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                *o++ = static_cast<char16_t>(c);
+            }
+            i += taken;
+            continue;
+        }
+        if (i + taken == size && !at_end) break;  // the rest may come with the next block
+        *o++ = u'\uFFFD';  // cut short: the bytes that fit, and not the one that did not
+        i += taken;
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return i;
+}
+
 }  // namespace qx::os

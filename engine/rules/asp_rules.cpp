@@ -1,7 +1,6 @@
 // Classic ASP: the COM components that backdoors drive, each followed by the
 // families known to use it, then encoded scripts, odd includes, dynamic code,
 // file writing, shell calls, two tool families and tiny one-line backdoors.
-#include "rules/rule_frame.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -68,6 +67,8 @@ constexpr const char16_t* kServerExecuteCall = uR"(server.(execute|transfer)([ \
 // Below this many units a file is small enough to be a one-line backdoor.
 constexpr std::size_t kOneLinerUnits = 256;
 
+}  // namespace
+
 Decision AspCascade(const RuleText& t) {
     if (t.Has(u"wscript.shell") || t.Has(u"clsid:72c24dd5-d70a-438b-8a42-98424b88afb8"))
         return t.FirstOf({Row(S::kShellInjection), Row(S::kAspAdminHelper), Row(S::kCrazySycnet),
@@ -124,12 +125,6 @@ Decision AspCascade(const RuleText& t) {
         return t.FirstOf({If(u"eval_r(request(", Dangerous(kEvalRRequest)),
                           If(u"eval(request(", Dangerous(kEvalRequest))});
     return Nothing();
-}
-
-}  // namespace
-
-Rating CheckAspFile(std::u16string_view path) {
-    return RunRuleSet(path, AspCascade);
 }
 
 }  // namespace qx

@@ -1,7 +1,6 @@
 // ASP.NET: three known webshells by their characteristic identifiers, and the
 // Run call that the ASP rules also look for. Even a recognised webshell is
 // rated dangerous, never trojan, so every finding can be cleared as known-good.
-#include "rules/rule_frame.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -15,6 +14,8 @@ constexpr std::u16string_view kDiskExpert =
     u"含有DiskExpert的特征字符，极有可能为DiskExpert(ASPX WEBSHELL)！";
 constexpr std::u16string_view kWScriptRun = u"发现 WScript 的 Run 函数。";
 
+}  // namespace
+
 Decision AspxCascade(const RuleText& t) {
     // ASPXspy's login routine and its IIS part, both named after its author.
     if (t.Has(u"bin_login()") && t.Has(u"bin_iis") && t.Has(u"process.getprocesses"))
@@ -23,12 +24,6 @@ Decision AspxCascade(const RuleText& t) {
     if (t.Has(u"editfile") && t.Has(u"showcmd") && t.Has(u"sysinfo")) return Dangerous(kDiskExpert);
     if (t.Matches(uR"(\.run\b)")) return Suspicious(kWScriptRun);
     return Nothing();
-}
-
-}  // namespace
-
-Rating CheckAspxFile(std::u16string_view path) {
-    return RunRuleSet(path, AspxCascade);
 }
 
 }  // namespace qx

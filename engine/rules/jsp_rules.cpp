@@ -1,7 +1,6 @@
 // Java server pages: two known webshells by three keywords each, commands run
 // through the Java runtime (two of them named families), and four constructs
 // a backdoor uses: listing the disks, listening, connecting, driving input.
-#include "rules/rule_frame.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -19,6 +18,8 @@ constexpr std::u16string_view kServerSocket = u"包含New ServerSocket()，侦�
 constexpr std::u16string_view kSocket = u"包含New Socket()，创建通信接口。";
 constexpr std::u16string_view kRobot = u"包含New Robot，Java.awt.Robot 类用于控制鼠标和键盘。";
 
+}  // namespace
+
 Decision JspCascade(const RuleText& t) {
     if (t.Has(u"execmd") && t.Has(u"jshellconfig") && t.Has(u"filesystem"))
         return Dangerous(kJFolder);
@@ -33,12 +34,6 @@ Decision JspCascade(const RuleText& t) {
     // Driving mouse and keyboard is rated higher than plain networking.
     if (t.Matches(uR"(new\s+robot\()")) return Dangerous(kRobot);
     return Nothing();
-}
-
-}  // namespace
-
-Rating CheckJspFile(std::u16string_view path) {
-    return RunRuleSet(path, JspCascade);
 }
 
 }  // namespace qx

@@ -2,7 +2,6 @@
 // MySQL administrator, then dangerous constructs (encoded eval, eval,
 // preg_replace /e, dynamic calls, system commands), two of which look for
 // named families first, and last the FTP functions.
-#include "rules/rule_frame.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -54,6 +53,8 @@ constexpr const char16_t* kCommandFunction =
 constexpr const char16_t* kDynamicCallFunction =
     uR"(\b(assert|call_user_func|call_user_func_array|create_function)\b)";
 
+}  // namespace
+
 Decision PhpCascade(const RuleText& t) {
     // PHPSPY2006 alone is rated dangerous, so known-good files can clear it.
     if (t.Has(u"mysqldown") && t.Has(u"mysqlfun") && t.Has(u"mixdll"))
@@ -93,12 +94,6 @@ Decision PhpCascade(const RuleText& t) {
                           Otherwise(Suspicious(kSystemCommand))});
     if (t.Has(u"ftp_connect") && t.Has(u"ftp_login")) return Suspicious(kFtp);
     return Nothing();
-}
-
-}  // namespace
-
-Rating CheckPhpFile(std::u16string_view path) {
-    return RunRuleSet(path, PhpCascade);
 }
 
 }  // namespace qx

@@ -2,12 +2,7 @@
 
 #include <new>
 
-#include "fingerprint.h"
-#include "os/codepage.h"
-#include "os/debug_log.h"
 #include "pattern/pattern.h"
-#include "rules/rule_sets.h"
-#include "text_file_read.h"
 
 namespace qx {
 namespace {
@@ -24,24 +19,6 @@ std::u16string ReasonSentence(const Decision& decision) {
     return std::u16string(decision.text);
 }
 
-// The whole text of the file, lines joined by CR LF; empty when the file
-// cannot be opened or read. The file is closed again on return.
-std::u16string ReadWholeText(std::u16string_view path) {
-    std::u16string text;
-    try {
-        CTextFileRead reader(path);
-        reader.ReadText(text, u"\r\n");
-    } catch (const CTextFileException& e) {
-        os::DebugLine("cannot read %s: system error %u", os::Utf16ToUtf8(path).c_str(),
-                      static_cast<unsigned>(e.Error()));
-        return {};
-    } catch (const std::bad_alloc&) {
-        os::DebugLine("cannot read %s: out of memory", os::Utf16ToUtf8(path).c_str());
-        return {};
-    }
-    return text;
-}
-
 }  // namespace
 
 void FoldText(std::u16string& text) {
@@ -54,8 +31,18 @@ bool FindKeyword(std::u16string_view folded_text, std::u16string_view keyword) {
     return folded_text.find(keyword) != std::u16string_view::npos;
 }
 
-bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text) {
-    return pattern::PatternMatches(pattern, folded_text.data(), folded_text.size());
+bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text, bool& stopped) {
+    try {
+        const pattern::CPatternT<char16_t> compiled(pattern);
+        pattern::CMatchContext context;
+        const bool matched =
+            compiled.Search(folded_text.data(), folded_text.size(), context).IsMatched();
+        stopped = stopped || context.Aborted();
+        return matched;
+    } catch (const std::bad_alloc&) {
+        stopped = true;  // no memory to compile: a bound like the others
+        return false;
+    }
 }
 
 RuleItem Row(Signature row) {
@@ -77,36 +64,17 @@ Decision RuleText::FirstOf(std::initializer_list<RuleItem> items) const {
     return Nothing();
 }
 
-Rating RunRuleSet(std::u16string_view path, Cascade cascade) {
-    std::u16string text = ReadWholeText(path);
-    if (text.empty()) return {};
-
+CascadeRating RunCascade(Cascade cascade, std::u16string& text) {
+    CascadeRating result;
+    if (text.empty()) return result;
     FoldText(text);
-    const Decision decision = cascade(RuleText(text));
-    if (decision.verdict == VerdictNone) return {};
-
-    Rating rating{decision.verdict, ReasonSentence(decision)};
-    if (rating.reason.size() > kMaxReasonUnits) rating.reason.resize(kMaxReasonUnits);
-    // Levels 1 and 2 are opinions about constructs; a file known to be good
-    // overrules them, though the reason stays.
-    if (rating.verdict != VerdictTrojan && IsKnownGoodFingerprint(FileFingerprint(path))) {
-        rating.verdict = VerdictNone;
-    }
-    return rating;
-}
-
-Rating CheckFile(Family family, std::u16string_view path) {
-    switch (family) {
-        case Family::kAsp:
-            return CheckAspFile(path);
-        case Family::kAspx:
-            return CheckAspxFile(path);
-        case Family::kPhp:
-            return CheckPhpFile(path);
-        case Family::kJsp:
-            return CheckJspFile(path);
-    }
-    return {};
+    const RuleText rule_text(text);
+    const Decision decision = cascade(rule_text);
+    result.search_stopped = rule_text.SearchStopped();
+    if (decision.verdict == VerdictNone) return result;
+    result.rating = {decision.verdict, ReasonSentence(decision)};
+    if (result.rating.reason.size() > kMaxReasonUnits) result.rating.reason.resize(kMaxReasonUnits);
+    return result;
 }
 
 }  // namespace qx

@@ -1,6 +1,6 @@
 // What every rule set shares: the matching primitives over folded text, the
-// decisions a cascade can reach, and the frame that reads a file, runs a
-// cascade over it and turns the decision into a verdict and a reason.
+// decisions a cascade can reach, and the frame that runs a cascade over a
+// text and turns its decision into a verdict and a reason.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +21,10 @@ void FoldText(std::u16string& text);
 bool FindKeyword(std::u16string_view folded_text, std::u16string_view keyword);
 
 // Compiles `pattern` (no option flags), searches the whole text once and
-// releases it again.
-bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text);
+// releases it again. `stopped` is set when the search ended at a bound of
+// the pattern engine (the answer is then "no match", and the rating that
+// asked is incomplete).
+bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text, bool& stopped);
 
 // How a step ends the cascade. A reason is a fixed text, or a family name put
 // into the named-trojan or the upload-module sentence.
@@ -83,21 +85,30 @@ class RuleText {
     explicit RuleText(std::u16string_view folded) : text_(folded) {}
 
     bool Has(std::u16string_view keyword) const { return FindKeyword(text_, keyword); }
-    bool Matches(const char16_t* pattern) const { return MatchPattern(pattern, text_); }
+    bool Matches(const char16_t* pattern) const { return MatchPattern(pattern, text_, stopped_); }
     std::size_t Length() const { return text_.size(); }
 
     // The decision of the first item, in order, whose keyword is found;
     // Nothing() when none is.
     Decision FirstOf(std::initializer_list<RuleItem> items) const;
 
+    // Whether a pattern search stopped at a bound of the pattern engine.
+    bool SearchStopped() const { return stopped_; }
+
   private:
     std::u16string_view text_;
+    mutable bool stopped_ = false;
 };
 
 using Cascade = Decision (*)(const RuleText& text);
 
-// Reads the file, runs the cascade over its folded text and rates the file by
-// its decision; levels 1 and 2 are cancelled for known-good files.
-Rating RunRuleSet(std::u16string_view path, Cascade cascade);
+// A cascade's rating of one text, before the known-good check.
+struct CascadeRating {
+    Rating rating;
+    bool search_stopped = false;
+};
+
+// Folds `text` in place and runs the cascade over it.
+CascadeRating RunCascade(Cascade cascade, std::u16string& text);
 
 }  // namespace qx

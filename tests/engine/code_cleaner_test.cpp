@@ -22,8 +22,7 @@ const std::string kCode8 = "<script src=http://x.example/a.js></script>";
 const std::string kBlank8(kCode8.size(), ' ');
 
 CleanResult Clean(const TempTree& tree, std::string_view name, std::u16string_view code = kCode) {
-    std::vector<std::uint8_t> chunk;
-    return CleanFile(BuildCleanCode(code), tree.Path(name), chunk);
+    return CleanFile(BuildCleanCode(code), tree.Path(name)).Result();
 }
 
 TEST(QuickSearch, FindsFirstOccurrence) {
@@ -73,11 +72,11 @@ TEST(CleanFile, MatchIsExact) {
 
 TEST(CleanFile, ChunkAndSizeLimits) {
     TempTree tree;
-    // An occurrence running across the first chunk boundary is not found.
+    // An occurrence running across the first chunk boundary is found too.
     std::string straddling(kCleanChunkBytes - 10, 'a');
-    straddling += kCode8;
-    tree.Write("straddle.js", straddling);
-    EXPECT_EQ(Clean(tree, "straddle.js"), CleanNoMatch);
+    tree.Write("straddle.js", straddling + kCode8);
+    EXPECT_EQ(Clean(tree, "straddle.js"), CleanSucceeded);
+    EXPECT_EQ(tree.Read("straddle.js"), straddling + kBlank8);
 
     // One wholly in the second chunk is, and only that chunk changes.
     std::string second(kCleanChunkBytes + 5, 'b');
@@ -100,8 +99,7 @@ TEST(CleanFile, ChunkAndSizeLimits) {
 TEST(CleanFile, NeverWritesWhatItMustNot) {
     TempTree tree;
     tree.Write("page.htm", kCode8);
-    std::vector<std::uint8_t> chunk;
-    EXPECT_EQ(CleanFile(CleanCode{}, tree.Path("page.htm"), chunk),
+    EXPECT_EQ(CleanFile(CleanCode{}, tree.Path("page.htm")).Result(),
               CleanNoMatch);  // code never set
     EXPECT_EQ(tree.Read("page.htm"), kCode8);
     EXPECT_EQ(Clean(tree, "absent.htm"), CleanNoMatch);

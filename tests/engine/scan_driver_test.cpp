@@ -99,7 +99,7 @@ TEST(ScanDriver, TheClientsRoutingDecides) {
     tree.Write("b.asp", kDangerousAsp);
     tree.Write("c.php", kTrojanPhp);
     struct OnlyPhp : Recorder {
-        std::optional<Family> Route(std::u16string_view name) override {
+        std::optional<Family> Route(const std::u16string&, std::u16string_view name) override {
             const auto family = FamilyOfName(name);
             return family == Family::kPhp ? family : std::nullopt;
         }

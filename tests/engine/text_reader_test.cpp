@@ -39,7 +39,7 @@ TEST(TextReader, DecodesByMarkAndJoinsLines) {
         {"trailing terminator kept", "a\n", EncodingAnsi, u"a\r\n"},
         {"empty file", "", EncodingAnsi, u""},
         {"only terminators", "\r\n\r\n", EncodingAnsi, u"\r\n\r\n"},
-        {"utf-8 mark cut short is ansi", "\xEF\xBB\x41", EncodingAnsi, u"\uFFFD\uFFFDA"},
+        {"utf-8 mark cut short is ansi", "\xEF\xBB\x41", EncodingAnsi, u"\uFFFDA"},
         {"utf-8 with mark", "\xEF\xBB\xBF\xE6\xB5\xB7 \xC3\xA9\n", EncodingUtf8,
          u"\u6D77 \u00E9\r\n"},
         {"utf-8 four-byte sequence", "\xEF\xBB\xBF\xF0\x9F\x98\x80", EncodingUtf8,
@@ -51,7 +51,17 @@ TEST(TextReader, DecodesByMarkAndJoinsLines) {
         {"utf-8 cut at the end",
          "\xEF\xBB\xBF"
          "ab\xE6\xB5",
-         EncodingUtf8, u"ab"},
+         EncodingUtf8, u"ab\uFFFD"},
+        // A bad sequence never takes the byte that broke it: the line break
+        // and the next line's first letter survive.
+        {"utf-8 invalid sequence before a line break",
+         "\xEF\xBB\xBF"
+         "x\xE0\neval\xE6\xB5z",
+         EncodingUtf8, u"x\uFFFD\r\neval\uFFFDz"},
+        {"utf-8 overlong and surrogate forms",
+         "\xEF\xBB\xBF"
+         "\xC0\xAF\xED\xA0\x80/",
+         EncodingUtf8, u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD/"},
         {"utf-16 le", test::Utf16Le(u"a\r\nb"), EncodingUtf16LittleEndian, joined},
         {"utf-16 be", test::Utf16Be(u"a\nb\u6D77"), EncodingUtf16BigEndian, u"a\r\nb\u6D77"},
         {"utf-16 mark only", "\xFF\xFE", EncodingUtf16LittleEndian, u""},
@@ -96,6 +106,32 @@ TEST(TextReader, LongLinesAndBlockBoundariesArriveWhole) {
     const std::u16string decoded = ReadAll(tree, utf8);
     EXPECT_EQ(decoded.size(), 64 * 1024 - 4 + 1u);
     EXPECT_EQ(decoded.back(), u'\u6D77');
+}
+
+TEST(Utf8Decoder, SequencesSplitAcrossBlocksAndFourByteForms) {
+    // Fed one byte at a time, as block ends may cut any sequence.
+    const std::string bytes = "a\xE6\xB5\xB7\xF0\x9F\x98\x80\xF0\x9F";
+    os::Utf8Decoder decoder;
+    std::u16string out;
+    std::size_t pending = 0;
+    for (std::size_t end = 1; end <= bytes.size(); ++end) {
+        const bool at_end = end == bytes.size();
+        const auto* start = reinterpret_cast<const std::uint8_t*>(bytes.data()) + pending;
+        pending += decoder.Decode(start, end - pending, at_end, out);
+    }
+    EXPECT_EQ(pending, bytes.size());
+    EXPECT_EQ(out, u"a\u6D77\U0001F600\uFFFD");
+}
+
+TEST(TextReader, TextStopsAtItsCapAndSaysSo) {
+    // Line breaks count toward the cap: they are units of the text.
+    TempTree tree;
+    tree.Write("lines.txt", std::string(CTextFileRead::kMaxTextUnits / 2 + 10, '\n'));
+    CTextFileRead reader(tree.Path("lines.txt"));
+    std::u16string text;
+    ASSERT_TRUE(reader.ReadText(text, u"\r\n"));
+    EXPECT_LE(text.size(), CTextFileRead::kMaxTextUnits);
+    EXPECT_TRUE(reader.Truncated());
 }
 
 TEST(TextReader, MissingFileLeavesTextUntouched) {
