@@ -8,6 +8,9 @@
 #include "console.h"
 #include "frontend/shown_texts.h"
 #include "host/connection_rows.h"
+#ifdef __linux__
+#include "host/ipv6_rows.h"
+#endif
 #include "host/qqwry.h"
 #include "net_tables.h"
 #include "os/process.h"
@@ -34,16 +37,16 @@ void OpenDatabase(CQQwry& database, const std::string& named) {
 
 void PrintRow(const host::ConnectionRow& row, bool json) {
     if (json) {
-        std::printf(
-            "{\"protocol\":%s,\"local\":%s,\"remote\":%s,\"state\":%s,\"pid\":%s,\"path\":%s}\n",
-            JsonString(row.protocol).c_str(), JsonString(row.local).c_str(),
-            JsonString(row.remote).c_str(), JsonString(row.state).c_str(),
-            ToUtf8(row.processId).c_str(), JsonString(row.processPath).c_str());
+        Output::Line(
+            "{\"protocol\":" + JsonString(row.protocol) + ",\"local\":" + JsonString(row.local) +
+            ",\"remote\":" + JsonString(row.remote) + ",\"state\":" + JsonString(row.state) +
+            ",\"pid\":" + ToUtf8(row.processId) + ",\"path\":" + JsonString(row.processPath) + "}");
     } else {
-        std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", ToUtf8(row.protocol).c_str(),
-                    ToUtf8(row.local).c_str(), ToUtf8(row.remote).c_str(),
-                    ToUtf8(row.state).c_str(), ToUtf8(row.processId).c_str(),
-                    ToUtf8(row.processPath).c_str());
+        // The locations come from a file and the paths from the processes:
+        // neither reaches the terminal raw.
+        Output::Line(Escaped(row.protocol) + "\t" + Escaped(row.local) + "\t" +
+                     Escaped(row.remote) + "\t" + Escaped(row.state) + "\t" +
+                     Escaped(row.processId) + "\t" + Escaped(row.processPath));
     }
 }
 
@@ -59,13 +62,22 @@ int Netstat(const NetstatOptions& options) {
     net::ReleaseTable(tcpTable);
     net::ReleaseTable(udpTable);
     if (!obtained) {
-        std::fprintf(stderr, "quellix: %s\n", ToUtf8(frontend::kUnsupportedSystem).c_str());
+        Output::Error(ToUtf8(frontend::kUnsupportedSystem));
         return 1;
     }
-    for (const auto& row : host::FormatConnectionRows(udp, tcp, database, host::ProcessPath)) {
-        PrintRow(row, options.json);
-    }
-    return 0;
+    std::vector<host::ConnectionRow> rows =
+        host::FormatConnectionRows(udp, tcp, database, host::ProcessPath);
+#ifdef __linux__
+    // The IPv6 sockets beside their IPv4 kind: UDP rows first, as always.
+    const auto udp6 =
+        host::FormatIpv6Rows(net::ReadIpv6Sockets(false), false, database, host::ProcessPath);
+    const auto tcp6 =
+        host::FormatIpv6Rows(net::ReadIpv6Sockets(true), true, database, host::ProcessPath);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(udp.size()), udp6.begin(), udp6.end());
+    rows.insert(rows.end(), tcp6.begin(), tcp6.end());
+#endif
+    for (const auto& row : rows) PrintRow(row, options.json);
+    return Output::FailureStatus();
 }
 
 }  // namespace
@@ -74,8 +86,8 @@ void AddNetstatCommand(CLI::App& app, int& status) {
     auto options = std::make_shared<NetstatOptions>();
     CLI::App* netstat = app.add_subcommand(
         "netstat",
-        "List the IPv4 TCP and UDP endpoints with their processes and the location "
-        "of each remote address.");
+        "List the TCP and UDP endpoints (IPv6 too on Linux) with their processes and the "
+        "location of each remote IPv4 address.");
     netstat->add_option("--qqwry", options->database,
                         "IP database (default: QQWry.dat beside the program)");
     netstat->add_flag("--json", options->json, "one JSON object per row");

@@ -33,15 +33,15 @@ std::vector<host::PowerEvent> ReadEvents([[maybe_unused]] const PowerOptions& op
 int Power(const PowerOptions& options) {
     const std::vector<host::PowerRow> rows = host::PairPowerEvents(ReadEvents(options));
     for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string number = std::to_string(i + 1);
         if (options.json) {
-            std::printf("{\"number\":%zu,\"on\":%s,\"off\":%s}\n", i + 1,
-                        JsonString(rows[i].powerOn).c_str(), JsonString(rows[i].powerOff).c_str());
+            Output::Line("{\"number\":" + number + ",\"on\":" + JsonString(rows[i].powerOn) +
+                         ",\"off\":" + JsonString(rows[i].powerOff) + "}");
         } else {
-            std::printf("%zu\t%s\t%s\n", i + 1, ToUtf8(rows[i].powerOn).c_str(),
-                        ToUtf8(rows[i].powerOff).c_str());
+            Output::Line(number + "\t" + ToUtf8(rows[i].powerOn) + "\t" + ToUtf8(rows[i].powerOff));
         }
     }
-    return 0;
+    return Output::FailureStatus();
 }
 
 }  // namespace

@@ -1,114 +1,116 @@
-// `quellix scan`: rates a tree's script files and prints one line per finding
-// in walk order, then the scan page's summary sentence.
+// `quellix scan`: rates the script files under each PATH (directories and
+// files) and prints one line per finding in walk order, every problem that
+// left something unchecked, then the scan page's summary sentence.
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "console.h"
-#include "frontend/shown_texts.h"
-#include "scan_driver.h"
+#include "interrupt.h"
+#include "scan_options.h"
+#include "scan_report.h"
 
 namespace qx::cli {
 namespace {
 
-struct ScanOptions {
-    bool asp = false, aspx = false, php = false, jsp = false;
-    bool json = false, no_progress = false;
-    std::string directory;
+struct ScanCommandOptions {
+    ScanOptions scan;
+    std::vector<std::string> paths;
+    std::string files_from;
+    bool null_separated = false;
 };
 
-class ScanPrinter : public ScanClient {
-  public:
-    explicit ScanPrinter(const ScanOptions& options)
-        : options_(options), progress_(!options.no_progress) {
-        all_ = !options.asp && !options.aspx && !options.php && !options.jsp;
+// The paths of --files-from: one a line, or NUL-separated with -0.
+std::vector<std::string> ReadPathList(const std::string& source, bool null_separated) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (source != "-") {
+        file.open(FsPath(source), std::ios::binary);
+        if (!file) throw UsageError("cannot read the path list " + source);
+        in = &file;
     }
-
-    bool StopRequested() const override { return false; }
-
-    std::optional<Family> Route(std::u16string_view name) override {
-        const std::optional<Family> family = FamilyOfName(name);
-        if (!family || all_) return family;
-        const bool wanted[] = {options_.asp, options_.aspx, options_.php, options_.jsp};
-        return wanted[static_cast<int>(*family)] ? family : std::nullopt;
+    std::vector<std::string> paths;
+    std::string path;
+    while (std::getline(*in, path, null_separated ? '\0' : '\n')) {
+        if (!null_separated && !path.empty() && path.back() == '\r') path.pop_back();
+        if (!path.empty()) paths.push_back(path);
     }
+    if (in->bad()) throw UsageError("cannot read the path list " + source);
+    return paths;
+}
 
-    void OnDirectory(const std::u16string&) override {}
-    void OnFile(const std::u16string& path) override { progress_.Show(++reached_, path); }
+enum class PathKind { kMissing, kDirectory, kFile, kOther };
 
-    void OnFinding(const std::u16string& path, const Rating& rating) override {
-        progress_.Clear();
-        const std::u16string_view word = frontend::VerdictWord(rating.verdict);
-        if (options_.json) {
-            std::printf("{\"path\":%s,\"verdict\":%s,\"level\":\"%s\",\"reason\":%s}\n",
-                        JsonString(path).c_str(), JsonString(word).c_str(),
-                        frontend::VerdictLevel(rating.verdict).data(),
-                        JsonString(rating.reason).c_str());
-        } else {
-            std::printf("%s\t%s\t%s\n", ToUtf8(word).c_str(), ToUtf8(path).c_str(),
-                        ToUtf8(rating.reason).c_str());
+// What a PATH names, a link followed (the user named it).
+PathKind KindOf(const std::string& path, std::error_code& error) {
+    const std::filesystem::file_status status = std::filesystem::status(FsPath(path), error);
+    if (error) return PathKind::kMissing;
+    if (std::filesystem::is_directory(status)) return PathKind::kDirectory;
+    if (std::filesystem::is_regular_file(status)) return PathKind::kFile;
+    return PathKind::kOther;
+}
+
+int Scan(const ScanCommandOptions& options) {
+    const ScanPlan plan = MakeScanPlan(options.scan);
+    // A PATH on the command line that names nothing is bad usage, found
+    // before anything is scanned.
+    for (const std::string& path : options.paths) {
+        std::error_code error;
+        const PathKind kind = KindOf(path, error);
+        if (kind == PathKind::kMissing) throw UsageError(path + ": " + error.message());
+        if (kind == PathKind::kOther) throw UsageError(path + ": not a file or directory");
+    }
+    std::vector<std::string> paths = options.paths;
+    if (!options.files_from.empty()) {
+        std::vector<std::string> listed = ReadPathList(options.files_from, options.null_separated);
+        paths.insert(paths.end(), listed.begin(), listed.end());
+    }
+    if (paths.empty()) throw UsageError("give a PATH to scan");
+
+    ScanReport report(plan);
+    for (const std::string& path : paths) {
+        if (report.StopRequested()) break;
+        const std::u16string root = FromUtf8(path);
+        std::error_code error;
+        switch (KindOf(path, error)) {
+            case PathKind::kDirectory:
+                report.BeginRoot(root);
+                ScanTree(root, report, plan.settings);
+                break;
+            case PathKind::kFile:
+                report.BeginRoot(root);
+                ScanFile(root, report, plan.settings);
+                break;
+            case PathKind::kMissing:
+                report.Problem(root, "cannot access: " + error.message());
+                break;
+            case PathKind::kOther:
+                report.Problem(root, "not a file or directory");
+                break;
         }
-        std::fflush(stdout);
-        Count(rating.verdict);
     }
-
-    frontend::ScanTotals& Totals() { return totals_; }
-    void ClearProgress() { progress_.Clear(); }
-
-  private:
-    void Count(ScanVerdict verdict) {
-        switch (verdict) {
-            case VerdictSuspicious:
-                ++totals_.suspicious;
-                break;
-            case VerdictDangerous:
-                ++totals_.dangerous;
-                break;
-            case VerdictTrojan:
-                ++totals_.trojan;
-                break;
-            default:
-                break;
-        }
-    }
-
-    const ScanOptions& options_;
-    ProgressLine progress_;
-    bool all_ = true;
-    int reached_ = 0;
-    frontend::ScanTotals totals_;
-};
-
-int Scan(const ScanOptions& options) {
-    RequireDirectory(options.directory);
-    ScanPrinter printer(options);
-    frontend::ScanTotals& totals = printer.Totals();
-    totals.files = ScanTree(FromUtf8(options.directory), printer);
-    printer.ClearProgress();
-
-    if (options.json) {
-        std::printf(
-            "{\"summary\":{\"files\":%d,\"suspicious\":%d,\"dangerous\":%d,\"trojan\":%d}}\n",
-            totals.files, totals.suspicious, totals.dangerous, totals.trojan);
-    } else {
-        std::printf("%s\n", ToUtf8(frontend::ScanSummary(totals)).c_str());
-    }
-    return totals.suspicious + totals.dangerous + totals.trojan > 0 ? 1 : 0;
+    report.Finish();
+    return report.ExitStatus();
 }
 
 }  // namespace
 
 void AddScanCommand(CLI::App& app, int& status) {
-    auto options = std::make_shared<ScanOptions>();
+    auto options = std::make_shared<ScanCommandOptions>();
     CLI::App* scan = app.add_subcommand(
-        "scan", "Rate every ASP, ASPX, PHP and JSP file under DIR (all four when none is named).");
-    scan->add_flag("--asp", options->asp, "rate .asp .asa .cer .inc .htr .cdx files");
-    scan->add_flag("--aspx", options->aspx, "rate .aspx .ascx .asax .ashx files");
-    scan->add_flag("--php", options->php, "rate .php .php3 .php4 .php5 .phtml files");
-    scan->add_flag("--jsp", options->jsp, "rate .jsp .jspx files");
-    scan->add_flag("--json", options->json, "one JSON object per finding, then a summary object");
-    scan->add_flag("--no-progress", options->no_progress, "no progress line on standard error");
-    scan->add_option("DIR", options->directory, "root directory of the site")->required();
+        "scan",
+        "Rate every ASP, ASPX, PHP and JSP file under each PATH (directories or files). Exit "
+        "status: 0 all checked and nothing found, 1 findings, 2 something left unchecked or bad "
+        "usage, 130/143 after SIGINT/SIGTERM.");
+    AddScanOptions(*scan, options->scan);
+    scan->add_option("--files-from", options->files_from,
+                     "also scan the paths listed in FILE (- for standard input), one a line");
+    scan->add_flag("-0,--null", options->null_separated, "the --files-from list is NUL-separated");
+    scan->add_option("PATH", options->paths, "directories and files to scan");
     scan->callback([options, &status] { status = Scan(*options); });
 }
 

@@ -1,44 +1,19 @@
 // The command line as scripts see it: output lines, JSON, exit statuses, and
 // bad usage that changes nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
+#include "cli_runner.h"
 #include "temp_tree.h"
 
 namespace {
 
 using qx::test::TempTree;
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using Result = qx::test::CliResult;
 
 class CliTest : public ::testing::Test {
   protected:
     Result Run(const std::vector<std::string>& args) {
-        std::string command = QX_CLI_PATH;
-        for (const auto& a : args) command += " " + Quote(a);
-        const std::string out = io_.Root().string() + "/out", err = io_.Root().string() + "/err";
-        const int raw = std::system((command + " >" + out + " 2>" + err + " </dev/null").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+        return qx::test::RunQuellix(args, io_.Root());
     }
     std::string Site() const { return tree_.Root().string(); }
 
@@ -56,7 +31,8 @@ TEST_F(CliTest, ScanWithoutFindings) {
     const Result json = Run({"scan", "--json", "--no-progress", Site()});
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out,
-              "{\"summary\":{\"files\":2,\"suspicious\":0,\"dangerous\":0,\"trojan\":0}}\n");
+              "{\"summary\":{\"files\":2,\"suspicious\":0,\"dangerous\":0,\"trojan\":0,"
+              "\"unchecked\":0}}\n");
 }
 
 TEST_F(CliTest, ScanReportsFindingsInTextAndJson) {
@@ -73,7 +49,8 @@ TEST_F(CliTest, ScanReportsFindingsInTextAndJson) {
               "{\"path\":\"" + path +
                   "\",\"verdict\":\"木马\",\"level\":\"trojan\",\"reason\":"
                   "\"发现网页木马LankerDoor.PhpSpy！\"}\n"
-                  "{\"summary\":{\"files\":1,\"suspicious\":0,\"dangerous\":0,\"trojan\":1}}\n");
+                  "{\"summary\":{\"files\":1,\"suspicious\":0,\"dangerous\":0,\"trojan\":1,"
+                  "\"unchecked\":0}}\n");
     // Naming other families leaves PHP unrated.
     const Result asp_only = Run({"scan", "--asp", "--jsp", Site()});
     EXPECT_EQ(asp_only.status, 0);
@@ -92,7 +69,8 @@ TEST_F(CliTest, CleanBlanksAndReports) {
 
     const Result again = Run({"clean", "--json", "--code", code, Site()});
     EXPECT_EQ(again.status, 0);
-    EXPECT_EQ(again.out, "{\"summary\":{\"files\":2,\"cleaned\":0,\"failed\":0}}\n");
+    EXPECT_EQ(again.out,
+              "{\"summary\":{\"files\":2,\"cleaned\":0,\"failed\":0,\"unchecked\":0}}\n");
 }
 
 TEST_F(CliTest, BadUsageExitsTwoWithOneLineAndChangesNothing) {
@@ -103,7 +81,13 @@ TEST_F(CliTest, BadUsageExitsTwoWithOneLineAndChangesNothing) {
         {"scan"},
         {"scan", "--bogus", Site()},
         {"scan", Site() + "/absent"},
-        {"scan", Site() + "/a.html"},
+        {"scan", Site(), Site() + "/absent"},
+        {"scan", "--min-level", "bogus", Site()},
+        {"scan", "--encoding", "NO-SUCH-CODE-SET", Site()},
+        {"scan", "--max-filesize", "1X", Site()},
+        {"scan", "--ext", "cobol=.cbl", Site()},
+        {"scan", "--ext", "php=php7", Site()},
+        {"clean", "--code", "<x>", Site()},
         {"clean", Site()},
         {"clean", "--code", "", Site()},
         {"clean", "--code", "<x>", "--code-file", io_.Root().string() + "/empty.txt", Site()},
@@ -124,12 +108,16 @@ TEST_F(CliTest, BadUsageExitsTwoWithOneLineAndChangesNothing) {
     EXPECT_EQ(tree_.Read("a.html"), "<x>");
 }
 
-TEST_F(CliTest, HelpExitsZero) {
-    for (const char* command : {"scan", "clean"}) {
+TEST_F(CliTest, HelpAndVersionExitZero) {
+    for (const auto& [command, operand] : {std::pair{"scan", "PATH"}, std::pair{"clean", "DIR"}}) {
         const Result r = Run({command, "--help"});
         EXPECT_EQ(r.status, 0);
-        EXPECT_NE(r.out.find("DIR"), std::string::npos);
+        EXPECT_NE(r.out.find(operand), std::string::npos);
     }
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("quellix ", 0), 0u);
+    EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1);
 }
 
 }  // namespace

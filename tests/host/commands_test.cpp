@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utmp.h>
@@ -28,8 +29,10 @@ CommandRun Quellix(const std::string& arguments, const std::string& input = "") 
     const std::filesystem::path inputFile =
         std::filesystem::temp_directory_path() / ("qx-stdin-" + std::to_string(getpid()));
     std::ofstream(inputFile, std::ios::binary) << input;
-    const std::string command =
-        std::string(QUELLIX_PROGRAM) + " " + arguments + " <" + inputFile.string() + " 2>/dev/null";
+    // Standard error is dropped unless the arguments send it along.
+    const bool keep_errors = arguments.find("2>&1") != std::string::npos;
+    const std::string command = std::string(QUELLIX_PROGRAM) + " " + arguments + " <" +
+                                inputFile.string() + (keep_errors ? "" : " 2>/dev/null");
     CommandRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char chunk[4096];
@@ -52,11 +55,42 @@ qx::host::QqwryImage SmallDatabase() {
 TEST(LocateCommand, LooksUpArgumentsInOrder) {
     TempDatabase database(SmallDatabase());
     const CommandRun run = Quellix("locate --qqwry " + database.path().string() +
-                                   " 59.66.1.1 127.0.0.1 9.9.9.9 1.0.0.1 ''");
+                                   " 59.66.1.1 127.0.0.1 9.9.9.9 1.0.0.1");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-              "59.66.1.1\t北京市\n127.0.0.1\t本机地址\n9.9.9.9\t没有查到相关信息\n1.0.0.1\tone\n"
-              "\t请输入IP地址\n");
+              "59.66.1.1\t北京市\n127.0.0.1\t本机地址\n9.9.9.9\t没有查到相关信息\n1.0.0.1\tone\n");
+    const CommandRun json =
+        Quellix("locate --json --qqwry " + database.path().string() + " 1.0.0.1");
+    EXPECT_EQ(json.out, "{\"ip\":\"1.0.0.1\",\"location\":\"one\"}\n");
+}
+
+TEST(LocateCommand, RejectsWhatIsNotADottedAddressAndAnswersTheRest) {
+    TempDatabase database(SmallDatabase());
+    const CommandRun run = Quellix("locate --qqwry " + database.path().string() +
+                                   " 256.1.1.1 abc 1.2.3.4x '' 01.2.3.4 1.2.3 1.0.0.1 2>&1");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out,
+              "quellix: 256.1.1.1: not a dotted IPv4 address\n"
+              "quellix: abc: not a dotted IPv4 address\n"
+              "quellix: 1.2.3.4x: not a dotted IPv4 address\n"
+              "quellix: : not a dotted IPv4 address\n"
+              "quellix: 01.2.3.4: not a dotted IPv4 address\n"
+              "quellix: 1.2.3: not a dotted IPv4 address\n"
+              "1.0.0.1\tone\n");
+}
+
+TEST(LocateCommand, AHostileDatabaseCannotWriteToTheTerminal) {
+    TempDatabase database(qx::host::BuildQqwryDatabase({
+        {0x01000000, 0x01FFFFFF, "a\x1b[2Jb\tc\nd", "", 1},
+        {0x02000000, 0x02FFFFFF, "e", "", 1},
+    }));
+    const CommandRun run = Quellix("locate --qqwry " + database.path().string() + " 1.0.0.1");
+    EXPECT_EQ(run.out, "1.0.0.1\ta\\033[2Jb\\tc\\nd\n");
+    // Only a regular file opens as a database: a FIFO would block for ever.
+    const std::string fifo = database.path().string() + ".fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(Quellix("locate --qqwry " + fifo + " 1.0.0.1").status, 2);
+    std::filesystem::remove(fifo);
 }
 
 TEST(LocateCommand, ReadsAddressesFromStandardInput) {
@@ -96,6 +130,13 @@ TEST(NetstatCommand, ListsTheTestsSocketsAsTheNetworkPageDoes) {
     ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&server), sizeof server), 0);
     const int udp = bound(SOCK_DGRAM);
 
+    const int udp6 = socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 loopback6{};
+    loopback6.sin6_family = AF_INET6;
+    loopback6.sin6_addr = in6addr_loopback;
+    const bool have_ipv6 =
+        udp6 >= 0 && bind(udp6, reinterpret_cast<sockaddr*>(&loopback6), sizeof loopback6) == 0;
+
     const CommandRun run = Quellix("netstat --qqwry " + database.path().string());
     EXPECT_EQ(run.status, 0);
     const std::string owner = "\t" + std::to_string(getpid()) + "\t" +
@@ -111,7 +152,15 @@ TEST(NetstatCommand, ListsTheTestsSocketsAsTheNetworkPageDoes) {
     EXPECT_NE(run.out.find(listenLine), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(connectedLine), std::string::npos) << run.out;
     EXPECT_LT(udpAt, run.out.find("TCP\t")) << "UDP rows come first";
-    for (const int fd : {listener, client, udp}) close(fd);
+    if (have_ipv6) {
+        socklen_t size = sizeof loopback6;
+        getsockname(udp6, reinterpret_cast<sockaddr*>(&loopback6), &size);
+        const std::string line =
+            "UDP\t[::1]:" + std::to_string(ntohs(loopback6.sin6_port)) + "\t*:*\t*" + owner;
+        EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
+        EXPECT_LT(run.out.find(line), run.out.find("TCP\t")) << "UDP rows come first";
+    }
+    for (const int fd : {listener, client, udp, udp6}) close(fd);
 }
 
 TEST(PowerCommand, PrintsThePairsOfAWtmpFile) {

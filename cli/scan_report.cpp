@@ -1,0 +1,125 @@
+#include "scan_report.h"
+
+#include "interrupt.h"
+#include "os/dir_reader.h"
+#include "text_file_read.h"
+
+namespace qx::cli {
+
+std::string ProblemText(const qx::Problem& problem) {
+    using Kind = qx::Problem::Kind;
+    switch (problem.kind) {
+        case Kind::kUnlistable:
+            return "cannot list the directory: " + os::ErrorText(problem.error);
+        case Kind::kUnreadable:
+            return "cannot read: " + os::ErrorText(problem.error);
+        case Kind::kPathTooLong:
+            return "not checked: the path is too long for the platform";
+        case Kind::kTooLarge:
+            return "skipped: larger than --max-filesize";
+        case Kind::kRatedInPart:
+            return "rated in part: the text is longer than " +
+                   std::to_string(CTextFileRead::kMaxTextUnits) + " characters";
+        case Kind::kSearchStopped:
+            return "rated in part: a pattern search stopped at the engine's bound";
+        case Kind::kOutOfMemory:
+            return "not rated: out of memory";
+    }
+    return "not checked";
+}
+
+ScanReport::ScanReport(const ScanPlan& plan) : plan_(plan), progress_(plan.progress) {}
+
+bool ScanReport::StopRequested() const {
+    return InterruptSignal() != 0 || Output::Failed();
+}
+
+std::u16string ScanReport::BelowRoot(const std::u16string& path) const {
+    std::u16string below = path.size() > root_.size() && path.compare(0, root_.size(), root_) == 0
+                               ? path.substr(root_.size() + 1)
+                               : path;
+    for (char16_t& c : below) {
+        if (c == u'\\') c = u'/';  // globs are written with forward slashes
+    }
+    return below;
+}
+
+std::optional<Family> ScanReport::Route(const std::u16string& path, std::u16string_view name) {
+    if (plan_.filter.ExcludesFile(BelowRoot(path), name)) return std::nullopt;
+    ++totals_.files;
+    progress_.Show(totals_.files, path);
+    return plan_.Route(name);
+}
+
+bool ScanReport::ShouldEnter(const std::u16string& path, std::u16string_view name) {
+    return !plan_.filter.ExcludesDirectory(BelowRoot(path), name);
+}
+
+void ScanReport::OnFinding(const std::u16string& path, const Rating& rating) {
+    if (rating.verdict < plan_.min_level) return;
+    switch (rating.verdict) {
+        case VerdictSuspicious:
+            ++totals_.suspicious;
+            break;
+        case VerdictDangerous:
+            ++totals_.dangerous;
+            break;
+        default:
+            ++totals_.trojan;
+            break;
+    }
+    progress_.Clear();
+    const std::u16string_view word = frontend::VerdictWord(rating.verdict);
+    if (plan_.json) {
+        Output::Line("{" + JsonPath(path) + ",\"verdict\":" + JsonString(word) + ",\"level\":\"" +
+                     std::string(frontend::VerdictLevel(rating.verdict)) +
+                     "\",\"reason\":" + JsonString(rating.reason) + "}");
+    } else {
+        Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(rating.reason));
+    }
+}
+
+void ScanReport::OnProblem(const std::u16string& path, const qx::Problem& problem) {
+    Problem(path, ProblemText(problem));
+}
+
+void ScanReport::Problem(const std::u16string& path, const std::string& what) {
+    ++unchecked_;
+    progress_.Clear();
+    if (plan_.json) {
+        Output::Line("{\"problem\":{" + JsonPath(path) + ",\"what\":" + JsonString(FromUtf8(what)) +
+                     "}}");
+    } else {
+        Output::Error(Escaped(path) + ": " + what);
+    }
+}
+
+void ScanReport::Finish() {
+    progress_.Clear();
+    if (plan_.quiet || Output::Failed()) return;
+    const bool interrupted = InterruptSignal() != 0;
+    if (plan_.json) {
+        Output::Line("{\"summary\":{\"files\":" + std::to_string(totals_.files) +
+                     ",\"suspicious\":" + std::to_string(totals_.suspicious) +
+                     ",\"dangerous\":" + std::to_string(totals_.dangerous) +
+                     ",\"trojan\":" + std::to_string(totals_.trojan) +
+                     ",\"unchecked\":" + std::to_string(unchecked_) +
+                     (interrupted ? ",\"interrupted\":true" : "") + "}}");
+        return;
+    }
+    std::string summary = ToUtf8(frontend::ScanSummary(totals_));
+    if (unchecked_ > 0) {
+        summary += "另有" + std::to_string(unchecked_) + "处未能完整检查，见标准错误输出。";
+    }
+    if (interrupted) summary += "扫描被中断。";
+    Output::Line(summary);
+}
+
+int ScanReport::ExitStatus() const {
+    if (InterruptSignal() != 0) return InterruptStatus();
+    if (Output::Failed()) return Output::FailureStatus();
+    if (unchecked_ > 0) return 2;
+    return totals_.suspicious + totals_.dangerous + totals_.trojan > 0 ? 1 : 0;
+}
+
+}  // namespace qx::cli
