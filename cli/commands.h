@@ -13,5 +13,6 @@ void AddNetstatCommand(CLI::App& app, int& status);
 void AddLocateCommand(CLI::App& app, int& status);
 void AddPowerCommand(CLI::App& app, int& status);
 void AddRegexCommand(CLI::App& app, int& status);
+void AddRestoreCommand(CLI::App& app, int& status);
 
 }  // namespace qx::cli

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     qx::cli::AddLocateCommand(app, status);
     qx::cli::AddPowerCommand(app, status);
     qx::cli::AddRegexCommand(app, status);
+    qx::cli::AddRestoreCommand(app, status);
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);

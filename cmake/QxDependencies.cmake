@@ -12,6 +12,11 @@ else()
   find_package(CLI11 CONFIG REQUIRED)
 endif()
 
+# SHA-256 for the quarantine, which exists on POSIX only.
+if(NOT WIN32)
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+endif()
+
 if(QX_TESTS)
   if(CMAKE_CROSSCOMPILING)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  googletest libgtest-dev libbenchmark-dev libcli11-dev libpcre2-dev
+  googletest libgtest-dev libbenchmark-dev libcli11-dev libpcre2-dev libssl-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb x11-utils fonts-arphic-uming imagemagick
 )
