@@ -9,8 +9,8 @@
 
 #include "commands.h"
 #include "console.h"
+#include "database_path.h"
 #include "host/qqwry.h"
-#include "os/process.h"
 
 namespace qx::cli {
 namespace {
@@ -34,8 +34,8 @@ void PrintLocation(const CQQwry& database, std::string_view address) {
 
 int Locate(const LocateOptions& options) {
     CQQwry database;
-    const std::u16string path = options.database.empty() ? os::ExecutableFolder() + u"QQWry.dat"
-                                                         : FromUtf8(options.database);
+    const std::u16string path =
+        options.database.empty() ? DefaultDatabasePath() : FromUtf8(options.database);
     database.Open(path);
     if (!database.IsOpen()) throw UsageError("cannot open the IP database " + ToUtf8(path));
     if (!options.addresses.empty()) {

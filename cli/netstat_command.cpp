@@ -6,11 +6,11 @@
 
 #include "commands.h"
 #include "console.h"
+#include "database_path.h"
 #include "frontend/shown_texts.h"
 #include "host/connection_rows.h"
 #include "host/qqwry.h"
 #include "net_tables.h"
-#include "os/process.h"
 #include "pelvoro.h"
 
 namespace qx::cli {
@@ -25,7 +25,7 @@ struct NetstatOptions {
 // may be missing, and then every location reads "没有查到相关信息" as on the page.
 void OpenDatabase(CQQwry& database, const std::string& named) {
     if (named.empty()) {
-        database.Open(os::ExecutableFolder() + u"QQWry.dat");
+        database.Open(DefaultDatabasePath());
         return;
     }
     database.Open(FromUtf8(named));
