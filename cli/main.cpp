@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Finds webshells in a site's tree and cleans injected markup out of its pages.",
                  "quellix"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "quellix " QX_VERSION);
     app.allow_windows_style_options(false);  // "/path" is a directory, not an option
     app.failure_message([](const CLI::App*, const CLI::Error& e) { return std::string(e.what()); });
 
