@@ -9,8 +9,8 @@
 
 #include "commands.h"
 #include "console.h"
+#include "database_path.h"
 #include "host/qqwry.h"
-#include "os/process.h"
 
 namespace qx::cli {
 namespace {
@@ -81,8 +81,8 @@ class Locator {
 
 int Locate(const LocateOptions& options) {
     CQQwry database;
-    const std::u16string path = options.database.empty() ? os::ExecutableFolder() + u"QQWry.dat"
-                                                         : FromUtf8(options.database);
+    const std::u16string path =
+        options.database.empty() ? DefaultDatabasePath() : FromUtf8(options.database);
     // Only a regular file opens as a database: a FIFO named here cannot stall.
     database.Open(path);
     if (!database.IsOpen()) throw UsageError("cannot open the IP database " + ToUtf8(path));
@@ -114,7 +114,7 @@ void AddLocateCommand(CLI::App& app, int& status) {
         "Look up IPv4 addresses in the IP database (from standard input, one per line, when none "
         "or - is given). Exit status 2 when an address was rejected.");
     locate->add_option("--qqwry", options->database,
-                       "IP database (default: QQWry.dat beside the program)");
+                       "IP database (default: QQWry.dat beside the program, then the installed one)");
     locate->add_flag("--json", options->json, "one JSON object per address");
     locate->add_option("IP", options->addresses, "dotted IPv4 addresses");
     locate->callback([options, &status] { status = Locate(*options); });

@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "database_path.h"
 #include "frontend/shown_texts.h"
 #include "host/connection_rows.h"
 #ifdef __linux__
@@ -13,7 +14,6 @@
 #endif
 #include "host/qqwry.h"
 #include "net_tables.h"
-#include "os/process.h"
 #include "pelvoro.h"
 
 namespace qx::cli {
@@ -28,7 +28,7 @@ struct NetstatOptions {
 // may be missing, and then every location reads "没有查到相关信息" as on the page.
 void OpenDatabase(CQQwry& database, const std::string& named) {
     if (named.empty()) {
-        database.Open(os::ExecutableFolder() + u"QQWry.dat");
+        database.Open(DefaultDatabasePath());
         return;
     }
     database.Open(FromUtf8(named));
@@ -89,7 +89,7 @@ void AddNetstatCommand(CLI::App& app, int& status) {
         "List the TCP and UDP endpoints (IPv6 too on Linux) with their processes and the "
         "location of each remote IPv4 address.");
     netstat->add_option("--qqwry", options->database,
-                        "IP database (default: QQWry.dat beside the program)");
+                        "IP database (default: QQWry.dat beside the program, then the installed one)");
     netstat->add_flag("--json", options->json, "one JSON object per row");
     netstat->callback([options, &status] { status = Netstat(*options); });
 }

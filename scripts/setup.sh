@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libcli11-dev libpcre2-dev libssl-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb x11-utils fonts-arphic-uming imagemagick
+  dpkg-dev file groff-base systemd
 )
 
 missing=()
