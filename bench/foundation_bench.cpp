@@ -26,10 +26,8 @@ double BestSeconds(int runs, F body) {
 
 // Nothing routed: the walk alone.
 struct WalkOnly : qx::ScanClient {
-    std::optional<qx::Family> Route(const std::u16string&, std::u16string_view) override {
-        return std::nullopt;
-    }
-    void OnFinding(const std::u16string&, const qx::Rating&) override {}
+    qx::FileRoute Route(const std::u16string&, std::u16string_view) override { return {}; }
+    void OnFinding(const std::u16string&, const qx::Finding&) override {}
 };
 
 }  // namespace

@@ -28,7 +28,7 @@ std::vector<double> scan_seconds, grep_seconds;
 int findings = 0;
 
 struct CountFindings : qx::ScanClient {
-    void OnFinding(const std::u16string&, const qx::Rating&) override { ++findings; }
+    void OnFinding(const std::u16string&, const qx::Finding&) override { ++findings; }
 };
 
 void SetRates(benchmark::State& state) {

@@ -93,15 +93,15 @@ std::optional<std::uint64_t> ParseSize(std::string_view text) {
     return value * scale;
 }
 
-std::optional<Family> ScanPlan::Route(std::u16string_view name) const {
+FileRoute ScanPlan::Route(std::u16string_view name) const {
     if (const std::optional<Family> family = FamilyOfName(name)) {
-        if (families[static_cast<int>(*family)]) return family;
+        if (families[static_cast<int>(*family)]) return {family, true};
     }
     const std::u16string_view extension = os::Extension(name);
     for (const auto& [extra, family] : extra_extensions) {
-        if (os::EqualsIgnoringAsciiCase(extension, extra)) return family;
+        if (os::EqualsIgnoringAsciiCase(extension, extra)) return {family, true};
     }
-    return std::nullopt;
+    return {std::nullopt, inspect_all_files};
 }
 
 ScanPlan MakeScanPlan(const ScanOptions& o) {

@@ -37,9 +37,11 @@ struct ScanPlan {
     ScanVerdict min_level = VerdictSuspicious;
     bool json = false, progress = true, quiet = false;
     int threads = 0;
+    // The inspector also looks at files that no rule set rates.
+    bool inspect_all_files = false;
 
-    // The rule set for a file of this name under the plan, if any.
-    std::optional<Family> Route(std::u16string_view name) const;
+    // How a file of this name is rated under the plan.
+    FileRoute Route(std::u16string_view name) const;
 };
 
 // Checks the options; throws UsageError naming the first bad one.

@@ -24,6 +24,8 @@ std::string ProblemText(const qx::Problem& problem) {
             return "rated in part: a pattern search stopped at the engine's bound";
         case Kind::kOutOfMemory:
             return "not rated: out of memory";
+        case Kind::kInspectionFailed:
+            return "not inspected: " + problem.what;
     }
     return "not checked";
 }
@@ -44,8 +46,8 @@ std::u16string ScanReport::BelowRoot(const std::u16string& path) const {
     return below;
 }
 
-std::optional<Family> ScanReport::Route(const std::u16string& path, std::u16string_view name) {
-    if (plan_.filter.ExcludesFile(BelowRoot(path), name)) return std::nullopt;
+FileRoute ScanReport::Route(const std::u16string& path, std::u16string_view name) {
+    if (plan_.filter.ExcludesFile(BelowRoot(path), name)) return {};
     ++totals_.files;
     progress_.Show(totals_.files, path);
     return plan_.Route(name);
@@ -55,9 +57,10 @@ bool ScanReport::ShouldEnter(const std::u16string& path, std::u16string_view nam
     return !plan_.filter.ExcludesDirectory(BelowRoot(path), name);
 }
 
-void ScanReport::OnFinding(const std::u16string& path, const Rating& rating) {
-    if (rating.verdict < plan_.min_level) return;
-    switch (rating.verdict) {
+void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
+    const ScanVerdict verdict = finding.verdict;
+    if (verdict < plan_.min_level) return;
+    switch (verdict) {
         case VerdictSuspicious:
             ++totals_.suspicious;
             break;
@@ -69,13 +72,18 @@ void ScanReport::OnFinding(const std::u16string& path, const Rating& rating) {
             break;
     }
     progress_.Clear();
-    const std::u16string_view word = frontend::VerdictWord(rating.verdict);
+    const std::u16string_view word = frontend::VerdictWord(verdict);
+    const Inspection& inspection = finding.inspection;
     if (plan_.json) {
         Output::Line("{" + JsonPath(path) + ",\"verdict\":" + JsonString(word) + ",\"level\":\"" +
-                     std::string(frontend::VerdictLevel(rating.verdict)) +
-                     "\",\"reason\":" + JsonString(rating.reason) + "}");
+                     std::string(frontend::VerdictLevel(verdict)) +
+                     "\",\"reason\":" + JsonString(finding.rating.reason) +
+                     (inspection.json.empty() ? "" : "," + inspection.json) + "}");
     } else {
-        Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(rating.reason));
+        // The rule set's reason, then what the inspector matched.
+        std::u16string reason = finding.rating.reason;
+        if (!inspection.names.empty()) reason += (reason.empty() ? u"" : u" ") + inspection.names;
+        Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(reason));
     }
 }
 

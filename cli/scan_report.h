@@ -22,9 +22,9 @@ class ScanReport : public ScanClient {
     void Problem(const std::u16string& path, const std::string& what);
 
     bool StopRequested() const override;
-    std::optional<Family> Route(const std::u16string& path, std::u16string_view name) override;
+    FileRoute Route(const std::u16string& path, std::u16string_view name) override;
     bool ShouldEnter(const std::u16string& path, std::u16string_view name) override;
-    void OnFinding(const std::u16string& path, const Rating& rating) override;
+    void OnFinding(const std::u16string& path, const Finding& finding) override;
     void OnProblem(const std::u16string& path, const qx::Problem& problem) override;
 
     // The summary (unless quiet), after the progress line is gone.

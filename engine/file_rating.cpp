@@ -1,5 +1,6 @@
 #include "file_rating.h"
 
+#include <algorithm>
 #include <new>
 
 #include "fingerprint.h"
@@ -14,79 +15,115 @@ constexpr std::u16string_view kLineSeparator = u"\r\n";
 // The higher verdict wins; the first reading keeps a tie.
 void TakeHigher(FileRating& into, const CascadeRating& reading) {
     into.search_stopped = into.search_stopped || reading.search_stopped;
-    if (reading.rating.verdict > into.rating.verdict) into.rating = reading.rating;
+    if (reading.rating.verdict > into.finding.rating.verdict) into.finding.rating = reading.rating;
+}
+
+FileRating Unreadable(std::uint32_t error) {
+    FileRating failed;
+    failed.unreadable = true;
+    failed.error = error;
+    return failed;
 }
 
 }  // namespace
 
-FileRater::FileRater(std::string_view code_set, std::uint64_t max_file_size)
+FileRater::FileRater(std::string_view code_set, std::uint64_t max_file_size,
+                     std::unique_ptr<FileInspector> inspector)
     : unmarked_(code_set.empty() ? os::MakeAnsiDecoder() : os::MakeDecoder(code_set)),
-      max_file_size_(max_file_size) {
+      max_file_size_(max_file_size),
+      inspector_(std::move(inspector)) {
     if (!unmarked_) unmarked_ = os::MakeAnsiDecoder();
 }
 
-FileRating FileRater::Rate(Family family, const os::Directory& directory,
-                           std::u16string_view name) {
+FileRating FileRater::Rate(const FileRoute& route, const os::Directory& directory,
+                           std::u16string_view name, const std::u16string& path) {
     os::File file;
     if (!file.Open(directory, name, os::File::Mode::kSharedRead)) {
-        FileRating failed;
-        failed.unreadable = true;
-        failed.error = file.LastError();
-        return failed;
+        return Unreadable(file.LastError());
     }
-    return RateOpen(family, std::move(file));
+    return RateOpen(route, std::move(file), path);
 }
 
-FileRating FileRater::Rate(Family family, std::u16string_view path) {
+FileRating FileRater::Rate(const FileRoute& route, const std::u16string& path) {
     os::File file;
-    if (!file.Open(path, os::File::Mode::kSharedRead)) {
-        FileRating failed;
-        failed.unreadable = true;
-        failed.error = file.LastError();
-        return failed;
-    }
-    return RateOpen(family, std::move(file));
+    if (!file.Open(path, os::File::Mode::kSharedRead)) return Unreadable(file.LastError());
+    return RateOpen(route, std::move(file), path);
 }
 
-FileRating FileRater::RateOpen(Family family, os::File file) {
+void FileRater::RateText(Family family, CTextFileRead& reader, FileRating& result) {
+    const Cascade cascade = CascadeOf(family);
+    reader.ReadText(text_, kLineSeparator);
+    result.rated_in_part = reader.Truncated();
+    TakeHigher(result, RunCascade(cascade, text_));
+    const TextEncoding encoding = reader.Encoding();
+    if (encoding == EncodingUtf16LittleEndian || encoding == EncodingUtf16BigEndian) {
+        // A mark in front of plain text does not stop a server from running
+        // it: the bytes are rated as unmarked text too.
+        reader.ReadAgainUnmarked(text_, kLineSeparator);
+        result.rated_in_part = result.rated_in_part || reader.Truncated();
+        TakeHigher(result, RunCascade(cascade, text_));
+    }
+}
+
+FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std::u16string& path) {
     FileRating result;
-    if (max_file_size_ > 0 && file.Size() > static_cast<std::int64_t>(max_file_size_)) {
+    const std::int64_t size = file.Size();
+    if (max_file_size_ > 0 && size > static_cast<std::int64_t>(max_file_size_)) {
         result.too_large = true;
         return result;
     }
-    const Cascade cascade = CascadeOf(family);
+    Inspection& inspection = result.finding.inspection;
+    Rating& rating = result.finding.rating;
+    const bool inspect = route.inspect && inspector_ != nullptr;
     try {
-        CTextFileRead reader(std::move(file), *unmarked_);
-        reader.ReadText(text_, kLineSeparator);
-        result.rated_in_part = reader.Truncated();
-        TakeHigher(result, RunCascade(cascade, text_));
-        const TextEncoding encoding = reader.Encoding();
-        if (encoding == EncodingUtf16LittleEndian || encoding == EncodingUtf16BigEndian) {
-            // A mark in front of plain text does not stop a server from
-            // running it: the bytes are rated as unmarked text too.
-            reader.ReadAgainUnmarked(text_, kLineSeparator);
-            result.rated_in_part = result.rated_in_part || reader.Truncated();
-            TakeHigher(result, RunCascade(cascade, text_));
+        // The inspector and the rules read the same bytes, read once.
+        bool in_memory = false;
+        if (inspect && size > static_cast<std::int64_t>(kMaxInspectedBytes)) {
+            inspection.problem = "too large to inspect";
+        } else if (inspect) {
+            bytes_.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+            const std::int64_t got = file.ReadAt(0, bytes_.data(), bytes_.size());
+            if (got < 0) return Unreadable(file.LastError());
+            bytes_.resize(static_cast<std::size_t>(got));
+            in_memory = true;
         }
-        // Levels 1 and 2 are opinions about constructs; a file known to be
-        // good overrules them, though the reason stays.
-        if (result.rating.verdict == VerdictSuspicious ||
-            result.rating.verdict == VerdictDangerous) {
-            // The fingerprint is taken through the same handle, not a second open.
-            if (IsKnownGoodFingerprint(FileFingerprint(reader.File()))) {
-                result.rating.verdict = VerdictNone;
+        if (route.family) {
+            // Levels 1 and 2 are opinions about constructs; a file known to
+            // be good overrules them, though the reason stays. The
+            // fingerprint comes from the bytes read or the same handle, never
+            // a second open.
+            const auto known_good = [&](auto fingerprint) {
+                return (rating.verdict == VerdictSuspicious ||
+                        rating.verdict == VerdictDangerous) &&
+                       IsKnownGoodFingerprint(fingerprint());
+            };
+            bool cancelled;
+            if (in_memory) {
+                CTextFileRead reader(bytes_, *unmarked_);
+                RateText(*route.family, reader, result);
+                cancelled = known_good(
+                    [&] { return ~Crc64WeUpdate(kCrc64WeInit, bytes_.data(), bytes_.size()); });
+            } else {
+                CTextFileRead reader(std::move(file), *unmarked_);
+                RateText(*route.family, reader, result);
+                cancelled = known_good([&] { return FileFingerprint(reader.File()); });
             }
+            if (cancelled) rating.verdict = VerdictNone;
         }
+        if (in_memory) inspection = inspector_->Inspect(path, bytes_);
     } catch (const CTextFileException& e) {
-        result = {};
-        result.unreadable = true;
-        result.error = e.Error();
+        result = Unreadable(e.Error());
     } catch (const std::bad_alloc&) {
         result = {};
         result.out_of_memory = true;
     }
+    result.finding.verdict = std::max(rating.verdict, inspection.verdict);
     text_.clear();
     if (text_.capacity() > CTextFileRead::kMaxTextUnits / 4) text_.shrink_to_fit();
+    if (bytes_.capacity() > kMaxInspectedBytes / 4) {
+        bytes_.clear();
+        bytes_.shrink_to_fit();
+    }
     return result;
 }
 
@@ -105,16 +142,16 @@ Cascade CascadeOf(Family family) {
 }
 
 Rating CheckAspFile(std::u16string_view path) {
-    return FileRater().Rate(Family::kAsp, path).rating;
+    return FileRater().Rate({Family::kAsp}, std::u16string(path)).finding.rating;
 }
 Rating CheckAspxFile(std::u16string_view path) {
-    return FileRater().Rate(Family::kAspx, path).rating;
+    return FileRater().Rate({Family::kAspx}, std::u16string(path)).finding.rating;
 }
 Rating CheckPhpFile(std::u16string_view path) {
-    return FileRater().Rate(Family::kPhp, path).rating;
+    return FileRater().Rate({Family::kPhp}, std::u16string(path)).finding.rating;
 }
 Rating CheckJspFile(std::u16string_view path) {
-    return FileRater().Rate(Family::kJsp, path).rating;
+    return FileRater().Rate({Family::kJsp}, std::u16string(path)).finding.rating;
 }
 
 }  // namespace qx

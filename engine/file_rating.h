@@ -1,8 +1,9 @@
 // Rating one file: reading its text once (twice for a file that starts with a
 // UTF-16 mark, whose bytes are also read as unmarked text), running its
-// family's cascade over each reading, taking the higher verdict, and
-// cancelling levels 1 and 2 for known-good files. Besides the rating it tells
-// what kept the file from being checked in full.
+// family's cascade over each reading, taking the higher verdict, cancelling
+// levels 1 and 2 for known-good files, and handing the same bytes to the
+// scan's inspector. Besides the finding it tells what kept the file from
+// being checked in full.
 #pragma once
 
 #include <cstdint>
@@ -11,15 +12,19 @@
 #include <string_view>
 
 #include "engine_types.h"
+#include "file_inspector.h"
 #include "os/codepage.h"
 #include "os/dir_reader.h"
 #include "os/file.h"
 #include "rules/rule_sets.h"
+#include "scan_driver.h"
 
 namespace qx {
 
+class CTextFileRead;
+
 struct FileRating {
-    Rating rating;
+    Finding finding;
     // The file could not be opened or read; `error` is the system's code.
     bool unreadable = false;
     std::uint32_t error = 0;
@@ -30,11 +35,6 @@ struct FileRating {
     // A pattern search stopped at a bound of the pattern engine.
     bool search_stopped = false;
     bool out_of_memory = false;
-
-    // Whether the file was checked in full.
-    bool Complete() const {
-        return !unreadable && !too_large && !rated_in_part && !search_stopped && !out_of_memory;
-    }
 };
 
 // Everything that rating reuses from file to file; one per rating thread.
@@ -43,17 +43,25 @@ class FileRater {
     // `code_set` names the encoding of text without a byte-order mark;
     // empty: the ANSI code page (check a name with os::MakeDecoder first).
     // Files larger than `max_file_size` bytes are not read; 0: no limit.
-    explicit FileRater(std::string_view code_set = {}, std::uint64_t max_file_size = 0);
+    explicit FileRater(std::string_view code_set = {}, std::uint64_t max_file_size = 0,
+                       std::unique_ptr<FileInspector> inspector = nullptr);
 
-    FileRating Rate(Family family, const os::Directory& directory, std::u16string_view name);
-    FileRating Rate(Family family, std::u16string_view path);
+    FileRating Rate(const FileRoute& route, const os::Directory& directory,
+                    std::u16string_view name, const std::u16string& path);
+    FileRating Rate(const FileRoute& route, const std::u16string& path);
+
+    // The inspector looks at files of at most this many bytes.
+    static constexpr std::size_t kMaxInspectedBytes = std::size_t{1} << 27;
 
   private:
-    FileRating RateOpen(Family family, os::File file);
+    FileRating RateOpen(const FileRoute& route, os::File file, const std::u16string& path);
+    void RateText(Family family, CTextFileRead& reader, FileRating& result);
 
     std::unique_ptr<os::TextDecoder> unmarked_;
     std::uint64_t max_file_size_;
-    std::u16string text_;  // reused: its capacity stays from file to file
+    std::unique_ptr<FileInspector> inspector_;
+    std::u16string text_;  // reused: their capacity stays from file to file
+    std::string bytes_;
 };
 
 }  // namespace qx

@@ -25,18 +25,27 @@ constexpr Route kRoutes[] = {
 // Tells the client a file's rating and everything that kept it from being
 // checked in full.
 void Report(ScanClient& client, const std::u16string& path, const FileRating& rated) {
-    if (rated.rating.verdict > VerdictNone) client.OnFinding(path, rated.rating);
+    if (rated.finding.verdict > VerdictNone) client.OnFinding(path, rated.finding);
     if (rated.unreadable) client.OnProblem(path, {Problem::Kind::kUnreadable, rated.error});
     if (rated.too_large) client.OnProblem(path, {Problem::Kind::kTooLarge});
     if (rated.rated_in_part) client.OnProblem(path, {Problem::Kind::kRatedInPart});
     if (rated.search_stopped) client.OnProblem(path, {Problem::Kind::kSearchStopped});
     if (rated.out_of_memory) client.OnProblem(path, {Problem::Kind::kOutOfMemory});
+    if (!rated.finding.inspection.problem.empty()) {
+        client.OnProblem(path,
+                         {Problem::Kind::kInspectionFailed, 0, rated.finding.inspection.problem});
+    }
+}
+
+std::unique_ptr<FileInspector> MakeInspector(const ScanSettings& settings) {
+    return settings.inspector ? settings.inspector() : nullptr;
 }
 
 class ScanVisitor : public TreeVisitor {
   public:
     ScanVisitor(ScanClient& client, const ScanSettings& settings)
-        : client_(client), rater_(settings.code_set, settings.max_file_size) {}
+        : client_(client),
+          rater_(settings.code_set, settings.max_file_size, MakeInspector(settings)) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
     void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
@@ -51,11 +60,11 @@ class ScanVisitor : public TreeVisitor {
 
     void OnFile(const WalkEntry& file) override {
         client_.OnFile(file.path);
-        const std::optional<Family> family = client_.Route(file.path, file.name);
-        if (!family) return;
+        const FileRoute route = client_.Route(file.path, file.name);
+        if (!route.family && !route.inspect) return;
         // A cut path names some other file: it is never opened.
         if (!file.whole) return client_.OnProblem(file.path, {Problem::Kind::kPathTooLong});
-        Report(client_, file.path, rater_.Rate(*family, *file.directory, file.name));
+        Report(client_, file.path, rater_.Rate(route, *file.directory, file.name, file.path));
     }
 
   private:
@@ -88,10 +97,10 @@ void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings
     const std::size_t slash = path.find_last_of(os::kPathSeparator);
     const std::u16string_view name =
         std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
-    const std::optional<Family> family = client.Route(path, name);
-    if (!family) return;
-    FileRater rater(settings.code_set, settings.max_file_size);
-    Report(client, path, rater.Rate(*family, path));
+    const FileRoute route = client.Route(path, name);
+    if (!route.family && !route.inspect) return;
+    FileRater rater(settings.code_set, settings.max_file_size, MakeInspector(settings));
+    Report(client, path, rater.Rate(route, path));
 }
 
 }  // namespace qx

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine_types.h"
+#include "file_inspector.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -28,9 +29,26 @@ struct Problem {
         kRatedInPart,    // a text past the reader's cap: rated up to it
         kSearchStopped,  // a pattern search stopped at a bound of the engine
         kOutOfMemory,
+        kInspectionFailed,  // the inspector could not look at the file (`what` says why)
     };
     Kind kind;
     std::uint32_t error = 0;  // the system's code, for kUnlistable and kUnreadable
+    std::string what{};
+};
+
+// How a file is rated: by a family's rule set, by the scan's inspector, both
+// or neither.
+struct FileRoute {
+    std::optional<Family> family;
+    bool inspect = false;
+};
+
+// What rating one file found: the rule set's rating, the inspector's, and the
+// verdict they come to, the higher of the two.
+struct Finding {
+    ScanVerdict verdict = VerdictNone;
+    Rating rating;  // the rule set's; verdict 0 and no reason when only the inspector found
+    Inspection inspection;
 };
 
 struct ScanSettings {
@@ -39,6 +57,8 @@ struct ScanSettings {
     std::string code_set;
     // Files larger than this many bytes are not read; 0: no limit.
     std::uint64_t max_file_size = 0;
+    // Makes the inspector of each rating thread; none when empty.
+    InspectorFactory inspector;
 };
 
 class ScanClient {
@@ -47,11 +67,12 @@ class ScanClient {
 
     // Checked between directory entries and before each subdirectory.
     virtual bool StopRequested() const { return false; }
-    // The family whose rule set rates the file at `path` (whose own name is
-    // `name`), if any; asked once for every file, right after OnFile. By
-    // default every family's files.
-    virtual std::optional<Family> Route(const std::u16string& /*path*/, std::u16string_view name) {
-        return FamilyOfName(name);
+    // How the file at `path` (whose own name is `name`) is rated; asked once
+    // for every file, right after OnFile. By default every family's files,
+    // by their rule set and the inspector.
+    virtual FileRoute Route(const std::u16string& /*path*/, std::u16string_view name) {
+        const std::optional<Family> family = FamilyOfName(name);
+        return {family, family.has_value()};
     }
     // Whether to enter a subdirectory (with everything below it).
     virtual bool ShouldEnter(const std::u16string& /*path*/, std::u16string_view /*name*/) {
@@ -62,8 +83,8 @@ class ScanClient {
     virtual void OnDirectory(const std::u16string&) {}
     // For every file, whatever its name, before it is rated.
     virtual void OnFile(const std::u16string&) {}
-    // A file rated above 0.
-    virtual void OnFinding(const std::u16string& path, const Rating& rating) = 0;
+    // A file rated above 0 by its rule set or the inspector.
+    virtual void OnFinding(const std::u16string& path, const Finding& finding) = 0;
     // What kept a directory or file from being checked in full; after the
     // file's finding, if it has one.
     virtual void OnProblem(const std::u16string& /*path*/, const Problem& /*problem*/) {}

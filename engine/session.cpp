@@ -76,19 +76,20 @@ class ScanSession::Run : public ScanClient {
 
     bool StopRequested() const override { return s_.worker_.StopRequested(); }
 
-    std::optional<Family> Route(const std::u16string&, std::u16string_view name) override {
+    FileRoute Route(const std::u16string&, std::u16string_view name) override {
         const std::optional<Family> family = FamilyOfName(name);
-        if (!family) return family;
+        if (!family) return {};
         const std::atomic<int>* const switches[] = {&s_.check_asp_, &s_.check_aspx_, &s_.check_php_,
                                                     &s_.check_jsp_};
-        if (switches[static_cast<int>(*family)]->load() == 0) return std::nullopt;
-        return family;
+        if (switches[static_cast<int>(*family)]->load() == 0) return {};
+        return {family};
     }
 
     void OnDirectory(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
     void OnFile(const std::u16string& path) override { Send(QX_PROGRESS_CODE, &path); }
 
-    void OnFinding(const std::u16string& path, const Rating& rating) override {
+    void OnFinding(const std::u16string& path, const Finding& finding) override {
+        const Rating& rating = finding.rating;
         Send(rating.verdict, &path, &rating.reason);
         switch (rating.verdict) {
             case VerdictSuspicious:

@@ -27,6 +27,12 @@ CTextFileRead::CTextFileRead(os::File file, os::TextDecoder& unmarked) : unmarke
     DetectEncoding();
 }
 
+CTextFileRead::CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked)
+    : memory_(bytes), in_memory_(true), unmarked_(&unmarked) {
+    Start(0);
+    DetectEncoding();
+}
+
 void CTextFileRead::Start(std::uint64_t offset) {
     offset_ = offset;
     end_of_file_ = file_drained_ = false;
@@ -39,6 +45,13 @@ void CTextFileRead::Start(std::uint64_t offset) {
 }
 
 void CTextFileRead::ReadBlock() {
+    if (in_memory_) {
+        const std::string_view block = memory_.substr(offset_, kBlockBytes);
+        raw_.append(block);
+        offset_ += block.size();
+        if (block.empty()) file_drained_ = true;
+        return;
+    }
     const std::size_t old = raw_.size();
     raw_.resize(old + kBlockBytes);
     const std::int64_t n = file_.ReadAt(offset_, raw_.data() + old, kBlockBytes);
@@ -160,7 +173,7 @@ bool CTextFileRead::AppendLine(std::u16string& out, std::size_t room) {
 bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     text.clear();
-    const std::int64_t size = file_.Size();
+    const std::int64_t size = in_memory_ ? static_cast<std::int64_t>(memory_.size()) : file_.Size();
     if (size > 0) {
         const auto units =
             static_cast<std::size_t>(size) /

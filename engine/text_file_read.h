@@ -41,7 +41,7 @@ class CTextFileBase {
     virtual ~CTextFileBase() { CTextFileBase::Close(); }
 
     virtual void Close() { file_.Close(); }
-    bool IsOpen() const { return file_.IsOpen(); }
+    virtual bool IsOpen() const { return file_.IsOpen(); }
     const os::File& File() const { return file_; }
 
   protected:
@@ -57,8 +57,11 @@ class CTextFileRead : public CTextFileBase {
     // Reads a file already open; unmarked text goes through `unmarked`,
     // which must outlive the reader.
     CTextFileRead(os::File file, os::TextDecoder& unmarked);
+    // Reads a file's bytes already in memory, which must outlive the reader.
+    CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked);
 
     TextEncoding Encoding() const { return encoding_; }
+    bool IsOpen() const override { return in_memory_ || CTextFileBase::IsOpen(); }
 
     // Reads the rest of the file, lines joined by `separator`, up to
     // kMaxTextUnits units in all (separators counted). False, with `text`
@@ -92,8 +95,10 @@ class CTextFileRead : public CTextFileBase {
                                 // with the terminator of the previous line
     bool truncated_ = false;
     std::uint64_t offset_ = 0;  // of the next byte to read
-    std::string raw_;           // bytes read but not yet decoded
-    std::u16string units_;      // decoded units not yet handed out
+    std::string_view memory_;   // the bytes, when they are in memory
+    bool in_memory_ = false;
+    std::string raw_;       // bytes read but not yet decoded
+    std::u16string units_;  // decoded units not yet handed out
     std::size_t next_unit_ = 0;
     os::Utf8Decoder marked_utf8_{3};  // a UTF-8 mark: up to three bytes a unit
     std::unique_ptr<os::TextDecoder> own_unmarked_;

@@ -35,9 +35,9 @@ class Recorder : public ScanClient {
 
     void OnDirectory(const std::u16string& path) override { events.push_back({'D', path}); }
     void OnFile(const std::u16string& path) override { events.push_back({'F', path}); }
-    void OnFinding(const std::u16string& path, const Rating& rating) override {
-        events.push_back({'R', path, rating.verdict});
-        EXPECT_FALSE(rating.reason.empty());
+    void OnFinding(const std::u16string& path, const Finding& finding) override {
+        events.push_back({'R', path, finding.verdict});
+        EXPECT_FALSE(finding.rating.reason.empty());
     }
 
     int Findings(int verdict) const {
@@ -99,9 +99,9 @@ TEST(ScanDriver, TheClientsRoutingDecides) {
     tree.Write("b.asp", kDangerousAsp);
     tree.Write("c.php", kTrojanPhp);
     struct OnlyPhp : Recorder {
-        std::optional<Family> Route(const std::u16string&, std::u16string_view name) override {
+        FileRoute Route(const std::u16string&, std::u16string_view name) override {
             const auto family = FamilyOfName(name);
-            return family == Family::kPhp ? family : std::nullopt;
+            return {family == Family::kPhp ? family : std::nullopt};
         }
     } recorder;
     EXPECT_EQ(ScanTree(tree.Path(), recorder), 3);

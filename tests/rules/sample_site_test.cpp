@@ -25,7 +25,8 @@ class Recorder : public ScanClient {
   public:
     explicit Recorder(std::u16string root) : root_(std::move(root)) {}
 
-    void OnFinding(const std::u16string& path, const Rating& rating) override {
+    void OnFinding(const std::u16string& path, const qx::Finding& finding) override {
+        const Rating& rating = finding.rating;
         std::string relative = os::Utf16ToUtf8(path.substr(root_.size() + 1));
         std::replace(relative.begin(), relative.end(), '\\', '/');
         findings.push_back({relative, rating.verdict, os::Utf16ToUtf8(rating.reason)});
