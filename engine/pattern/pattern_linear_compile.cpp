@@ -4,17 +4,20 @@
 // copies of the element and m-n nested optional ones; an unbounded one
 // becomes a fork that loops back.
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "pattern_linear.h"
 
 namespace qx::pattern {
 namespace {
 
-// Larger programs would make the search slow per unit of text; the pattern
-// is then left to the backtracker. 4096 steps all alive at once cost about
-// 10 us per unit, about the backtracker's own bound per unit.
-constexpr int kMaxSteps = 4096;
-constexpr std::int64_t kMaxCostPerUnit = 4096;
+// Larger or costlier programs would make the search slow per unit of text;
+// the pattern is then left to the backtracker. 1024 steps alive at once take
+// about 25 us per unit, a few times what the backtracker may spend before its
+// bound; the rules' patterns cost 7 to 61 steps per unit.
+constexpr int kMaxSteps = 1024;
+constexpr std::int64_t kMaxCostPerUnit = 1024;
 // Elements nested deeper are left to the backtracker, which keeps the
 // compiler's own recursion short.
 constexpr int kMaxDepth = 256;

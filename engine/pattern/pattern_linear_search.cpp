@@ -4,6 +4,11 @@
 // once per position, so a position costs at most the program's size, plus
 // the lookarounds asked about there, each run anew over the few units it can
 // take and remembered for the position.
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 #include "pattern_linear.h"
 #include "pattern_text.h"
 
@@ -110,6 +115,15 @@ class CLinearRunT {
     // Lists the consuming steps reachable from `first` at `pos` without
     // consuming; true when the end of a match is reachable too.
     bool Follow(Threads& threads, std::vector<int>& pending, int first, int pos) {
+        const auto kind = m_steps[first].kind;
+        if (kind == Step::kUnit || kind == Step::kSet) {  // most often: a run of units
+            if (m_stamps[static_cast<std::size_t>(first)] != threads.mark) {
+                m_stamps[static_cast<std::size_t>(first)] = threads.mark;
+                ++m_nWork;
+                threads.states.push_back(first);
+            }
+            return false;
+        }
         pending.push_back(first);
         while (!pending.empty()) {
             const int index = pending.back();
