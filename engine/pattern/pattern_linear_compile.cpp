@@ -67,6 +67,7 @@ class CLinearCompilerT {
     explicit CLinearCompilerT(CLinearProgramT<CHART>& program) : m_program(program) {}
 
     bool Compile(const ElxInterface* top) {
+        m_program.m_steps.reserve(64);
         const int match = Add(Step{Step::kMatch});
         const int start = Emit(top, match, false, 0);
         if (start < 0) return false;
@@ -195,11 +196,12 @@ class CLinearCompilerT {
             auto matches = [&](CHART unit) {
                 return range != nullptr ? range->Matches(unit) : posix->Matches(unit);
             };
-            const unsigned long long* known = range != nullptr ? range->AsciiMatches() : nullptr;
-            for (unsigned unit = 0; unit < 256; ++unit)
-                if (known != nullptr ? ((known[unit >> 6] >> (unit & 63)) & 1) != 0
-                                     : matches(CHART(unit)))
-                    set.low[unit >> 6] |= 1ULL << (unit & 63);
+            if (const unsigned long long* known = range ? range->AsciiMatches() : nullptr) {
+                for (int word = 0; word < 4; ++word) set.low[word] = known[word];
+            } else {
+                for (unsigned unit = 0; unit < 256; ++unit)
+                    if (matches(CHART(unit))) set.low[unit >> 6] |= 1ULL << (unit & 63);
+            }
             set.high = LinearSet<CHART>::kAskHigh;
             if (posix != nullptr || SameForHighUnits(range, depth))
                 set.high =
