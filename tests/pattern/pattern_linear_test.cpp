@@ -69,7 +69,10 @@ class LinearPatterns {
 
     std::u16string Alternation(int depth) {
         std::u16string text = Sequence(depth);
-        while (Pick(4) == 0) text += u"|" + Sequence(depth);
+        while (Pick(4) == 0) {
+            text += u'|';
+            text += Sequence(depth);
+        }
         return text;
     }
     std::u16string Sequence(int depth) {
@@ -90,7 +93,10 @@ class LinearPatterns {
         static const char16_t* const kGroups[] = {u"(",    u"(?:", u"(?=",  u"(?!",  u"(?<=",
                                                   u"(?<!", u"(?>", u"(?i:", u"(?m:", u"(?s:"};
         if (depth == 0 || Pick(3) != 0) return kAtoms[Pick(25)];
-        return kGroups[Pick(10)] + Alternation(depth - 1) + u")";
+        std::u16string text = kGroups[Pick(10)];
+        text += Alternation(depth - 1);
+        text += u')';
+        return text;
     }
 
     std::mt19937 random_{20240611};
