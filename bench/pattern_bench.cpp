@@ -1,7 +1,9 @@
 // The pattern engine against std::regex (ECMAScript) and PCRE2 (16-bit, no
 // JIT) on the detection rules' own patterns: compile time, and search time
 // over 1 Mi units of realistic folded script text that holds no match and
-// that holds one match near its end. Ends with the table for
+// that holds one match near its end. Then Test, linear and backtracking, on
+// bait that stalls a backtracker and on an ordinary page of the same size,
+// each with a real match at its very end. Ends with the tables for
 // docs/performance.md.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <benchmark/benchmark.h>
@@ -23,6 +25,7 @@
 namespace {
 
 using qx::pattern::CPatternT;
+using qx::pattern::MatchOutcome;
 
 struct RulePattern {
     const char* step;
@@ -153,6 +156,15 @@ void SearchOurs(benchmark::State& state, const RulePattern* rule, bool late) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size() * 2));
 }
 
+void TestOurs(benchmark::State& state, const RulePattern* rule, bool late) {
+    const std::u16string text = late ? LateMatchText(*rule) : NoMatchText();
+    CPatternT<char16_t> pattern(rule->pattern);
+    MatchOutcome outcome = MatchOutcome::kStopped;
+    for (auto _ : state) outcome = pattern.Test(text.data(), text.size());
+    if ((outcome == MatchOutcome::kMatch) != late) state.SkipWithError("unexpected answer");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size() * 2));
+}
+
 void SearchPcre2(benchmark::State& state, const RulePattern* rule, bool late) {
     const std::u16string text = late ? LateMatchText(*rule) : NoMatchText();
     pcre2_code* code = CompilePcre2(rule->pattern);
@@ -192,7 +204,58 @@ bool StdCanExpress(const RulePattern& rule) {
     }
 }
 
-// --- the table ----------------------------------------------------------------
+// --- bait -------------------------------------------------------------------
+
+struct Bait {
+    const char* name;
+    const char16_t* pattern;
+    const char16_t* piece;  // repeated up to the size
+    const char16_t* real;   // the match at the end
+};
+
+const Bait kBaits[] = {
+    {"set", u"set\\s*.*\\s*=\\s*server\\s", u"set ", u"\r\nset x = server\r\n"},
+    {"preg_replace", u"\\bpreg_replace[^\\s]*\\/e\\b", u"preg_replace/",
+     u"\r\n<?php @preg_replace(\"/x/e\",$_post['a'],'');"},
+};
+
+constexpr std::size_t kBaitSizes[] = {std::size_t{1} << 20, std::size_t{10} << 20};
+
+std::u16string BaitText(const Bait& bait, std::size_t units, bool ordinary) {
+    const std::u16string real = bait.real;
+    std::u16string text;
+    if (ordinary) {
+        text = qx::bench::MakeFoldedScriptText(units - real.size());
+    } else {
+        const std::u16string piece = bait.piece;
+        while (text.size() + real.size() < units) text += piece;
+        text.resize(units - real.size());
+    }
+    return text + real;
+}
+
+void TestBait(benchmark::State& state, const Bait* bait, std::size_t units, bool ordinary,
+              bool backtracker) {
+    const std::u16string text = BaitText(*bait, units, ordinary);
+    const CPatternT<char16_t> pattern(bait->pattern);
+    MatchOutcome outcome = MatchOutcome::kStopped;
+    for (auto _ : state) {
+        qx::pattern::CMatchContext context;
+        if (backtracker) context.UseBacktracker();
+        outcome = pattern.Test(text.data(), text.size(), 0, context);
+    }
+    // The backtracker may stop at its bound; the linear search must find it.
+    if (outcome != MatchOutcome::kMatch && !backtracker) state.SkipWithError("match not found");
+    state.counters["found"] = outcome == MatchOutcome::kMatch ? 1 : 0;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size() * 2));
+}
+
+std::string BaitName(const char* kind, const char* engine, const Bait& bait, std::size_t units) {
+    return std::string(kind) + "/" + engine + "/" + bait.name + "/" + std::to_string(units >> 20) +
+           "Mi";
+}
+
+// --- the tables ---------------------------------------------------------------
 
 // Collects every run's CPU time per iteration (seconds) by name while the
 // console shows the usual report. CPU time, because the machine is shared:
@@ -200,20 +263,46 @@ bool StdCanExpress(const RulePattern& rule) {
 class TableReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.iterations > 0)
-                seconds_[run.benchmark_name()] =
-                    (run.run_name.time_type == "manual_time" ? run.real_accumulated_time
-                                                             : run.cpu_accumulated_time) /
-                    static_cast<double>(run.iterations);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations == 0) continue;
+            seconds_[run.benchmark_name()] =
+                (run.run_name.time_type == "manual_time" ? run.real_accumulated_time
+                                                         : run.cpu_accumulated_time) /
+                static_cast<double>(run.iterations);
+            const auto found = run.counters.find("found");
+            if (found != run.counters.end()) found_[run.benchmark_name()] = found->second > 0;
+        }
         ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintBaitTable() const {
+        std::printf(
+            "\n| Pattern | Units | Ordinary page: backtracker / Test (ms) | Bait: backtracker / "
+            "Test (ms) | Bait / ordinary, Test | Match behind the bait found: backtracker / Test "
+            "|\n|---|---|---|---|---|---|\n");
+        for (const Bait& bait : kBaits) {
+            for (const std::size_t units : kBaitSizes) {
+                const std::string page = BaitName("page", "linear", bait, units);
+                const std::string trap = BaitName("bait", "linear", bait, units);
+                const std::string pageBack = BaitName("page", "backtracker", bait, units);
+                const std::string trapBack = BaitName("bait", "backtracker", bait, units);
+                char ratio[32] = "n/a";
+                if (Find(page) > 0 && Find(trap) > 0)
+                    std::snprintf(ratio, sizeof ratio, "%.1f", Find(trap) / Find(page));
+                std::printf("| `%s` | %zu Mi | %s / %s | %s / %s | %s | %s / %s |\n", bait.name,
+                            units >> 20, Value(pageBack, 1e3).c_str(), Value(page, 1e3).c_str(),
+                            Value(trapBack, 1e3).c_str(), Value(trap, 1e3).c_str(), ratio,
+                            Found(trapBack).c_str(), Found(trap).c_str());
+            }
+        }
     }
 
     void PrintTable() const {
         std::printf(
             "\n| Rule step | Pattern | Compile: ours / PCRE2 / std (us) | No match: ours / "
-            "PCRE2 / std (ms) | Late match: ours / PCRE2 / std (ms) | Compile ours/PCRE2 "
-            "| Search ours/PCRE2 | Search ours/std |\n|---|---|---|---|---|---|---|---|\n");
+            "Test / PCRE2 / std (ms) | Late match: ours / Test / PCRE2 / std (ms) | Compile "
+            "ours/PCRE2 | Search ours/PCRE2 | Search ours/std |\n|---|---|---|---|---|---|---|---|"
+            "\n");
         int index = 0;
         for (const RulePattern& rule : kRulePatterns) {
             const std::string id = "/" + std::to_string(index++);
@@ -221,11 +310,13 @@ class TableReporter : public benchmark::ConsoleReporter {
             for (const char16_t* unit = rule.pattern; *unit != 0; ++unit)
                 pattern += *unit == u'|' ? std::string("\\|") : std::string(1, char(*unit));
             std::printf(
-                "| %s | `%s` | %s / %s / %s | %s / %s / %s | %s / %s / %s | %s | %s | %s |\n",
+                "| %s | `%s` | %s / %s / %s | %s / %s / %s / %s | %s / %s / %s / %s | %s | %s | "
+                "%s |\n",
                 rule.step, pattern.c_str(), Value("compile/ours" + id, 1e6).c_str(),
                 Value("compile/pcre2" + id, 1e6).c_str(), Value("compile/std" + id, 1e6).c_str(),
-                Value("nomatch/ours" + id, 1e3).c_str(), Value("nomatch/pcre2" + id, 1e3).c_str(),
-                Value("nomatch/std" + id, 1e3).c_str(), Value("late/ours" + id, 1e3).c_str(),
+                Value("nomatch/ours" + id, 1e3).c_str(), Value("nomatch/test" + id, 1e3).c_str(),
+                Value("nomatch/pcre2" + id, 1e3).c_str(), Value("nomatch/std" + id, 1e3).c_str(),
+                Value("late/ours" + id, 1e3).c_str(), Value("late/test" + id, 1e3).c_str(),
                 Value("late/pcre2" + id, 1e3).c_str(), Value("late/std" + id, 1e3).c_str(),
                 CompileRatio(id).c_str(), Ratio(id, "pcre2").c_str(), Ratio(id, "std").c_str());
         }
@@ -254,6 +345,11 @@ class TableReporter : public benchmark::ConsoleReporter {
                       Find("compile/ours" + id) / Find("compile/pcre2" + id));
         return text;
     }
+    std::string Found(const std::string& name) const {
+        for (const auto& [run, found] : found_)
+            if (run.compare(0, name.size(), name) == 0) return found ? "yes" : "no";
+        return "n/a";
+    }
     double Find(const std::string& prefix) const {
         for (const auto& [name, seconds] : seconds_)
             if (name.compare(0, prefix.size(), prefix) == 0 &&
@@ -263,6 +359,7 @@ class TableReporter : public benchmark::ConsoleReporter {
     }
 
     std::map<std::string, double> seconds_;
+    std::map<std::string, bool> found_;
 };
 
 }  // namespace
@@ -279,6 +376,8 @@ int main(int argc, char** argv) {
             const std::string kind = late ? "late" : "nomatch";
             benchmark::RegisterBenchmark((kind + "/ours" + id).c_str(), SearchOurs, &rule, late)
                 ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((kind + "/test" + id).c_str(), TestOurs, &rule, late)
+                ->Unit(benchmark::kMillisecond);
             benchmark::RegisterBenchmark((kind + "/pcre2" + id).c_str(), SearchPcre2, &rule, late)
                 ->Unit(benchmark::kMillisecond);
             if (std)
@@ -288,10 +387,26 @@ int main(int argc, char** argv) {
                     ->Iterations(1);
         }
     }
+    for (const Bait& bait : kBaits) {
+        for (const std::size_t units : kBaitSizes) {
+            for (const bool ordinary : {true, false}) {
+                const char* kind = ordinary ? "page" : "bait";
+                benchmark::RegisterBenchmark(BaitName(kind, "linear", bait, units).c_str(),
+                                             TestBait, &bait, units, ordinary, false)
+                    ->Unit(benchmark::kMillisecond);
+                // The backtracker takes up to about 5 s per Mi units of bait.
+                benchmark::RegisterBenchmark(BaitName(kind, "backtracker", bait, units).c_str(),
+                                             TestBait, &bait, units, ordinary, true)
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1);
+            }
+        }
+    }
     benchmark::Initialize(&argc, argv);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintTable();
+    reporter.PrintBaitTable();
     benchmark::Shutdown();
     return 0;
 }

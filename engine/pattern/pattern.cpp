@@ -36,6 +36,7 @@ ElxInterface* CPatternT<CHART>::Compile(const CHART* pattern, int flags) {
 template <class CHART>
 ElxInterface* CPatternT<CHART>::Compile(const CHART* pattern, int length, int flags) {
     m_filter.Reset();
+    m_linear.Reset();
     if (pattern == nullptr) {
         m_builder.Clear();
         return nullptr;
@@ -44,7 +45,10 @@ ElxInterface* CPatternT<CHART>::Compile(const CHART* pattern, int length, int fl
         m_builder.Build(CBufferRefT<CHART>(pattern, length < 0 ? 0 : length), flags);
     if (top == nullptr) return top;
     AnalyseFollowers<CHART>(m_builder.Elements());
-    if ((flags & PF_RIGHT_TO_LEFT) == 0) m_filter.Analyse(top);
+    if ((flags & PF_RIGHT_TO_LEFT) == 0) {
+        m_filter.Analyse(top);
+        m_linear.Build(top);
+    }
     return top;
 }
 
@@ -66,7 +70,7 @@ CMatchResult CPatternT<CHART>::Search(const CHART* text, std::size_t length,
     if (length > static_cast<std::size_t>(kMaxTextLength)) return CMatchResult();
     if (text == nullptr && length > 0) return CMatchResult();
     try {
-        return Run(text, static_cast<int>(length), context);
+        return Run(text, static_cast<int>(length), 0, context);
     } catch (const std::bad_alloc&) {
         context.Abort();  // out of memory is a bound like the others
         return CMatchResult();
@@ -74,7 +78,42 @@ CMatchResult CPatternT<CHART>::Search(const CHART* text, std::size_t length,
 }
 
 template <class CHART>
-CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, CMatchContext& context) const {
+MatchOutcome CPatternT<CHART>::Test(const CHART* text, std::size_t length, std::size_t from) const {
+    CMatchContext context;
+    return Test(text, length, from, context);
+}
+
+template <class CHART>
+MatchOutcome CPatternT<CHART>::Test(const CHART* text, std::size_t length, std::size_t from,
+                                    CMatchContext& context) const {
+    static const CHART kEmptyText[1] = {CHART(0)};
+    if (length > static_cast<std::size_t>(kMaxTextLength) || (text == nullptr && length > 0)) {
+        context.Abort();
+        return MatchOutcome::kStopped;  // nothing was searched
+    }
+    const int units = static_cast<int>(length);
+    context.SetBudget(units);
+    if (from > length || m_builder.m_pTopElx == nullptr) return MatchOutcome::kNoMatch;
+    if (text == nullptr) text = kEmptyText;
+    try {
+        if (m_linear.Usable() && !context.BacktrackerOnly()) {
+            std::int64_t work = 0;
+            const bool found = m_linear.Search(text, units, static_cast<int>(from), m_filter, work);
+            context.AddLinearWork(work);
+            return found ? MatchOutcome::kMatch : MatchOutcome::kNoMatch;
+        }
+        const bool matched = Run(text, units, static_cast<int>(from), context).IsMatched();
+        if (context.Aborted()) return MatchOutcome::kStopped;
+        return matched ? MatchOutcome::kMatch : MatchOutcome::kNoMatch;
+    } catch (const std::bad_alloc&) {
+        context.Abort();
+        return MatchOutcome::kStopped;
+    }
+}
+
+template <class CHART>
+CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, int from,
+                                   CMatchContext& context) const {
     static const CHART kEmptyText[1] = {CHART(0)};
     CMatchResult result;
     const ElxInterface* top = m_builder.m_pTopElx;
@@ -84,13 +123,13 @@ CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, CMatchContext&
     context.SetBudget(length);
     const bool rightleft = (m_builder.m_nFlags & PF_RIGHT_TO_LEFT) != 0;
     const int maxNumber = m_builder.m_nMaxNumber;
-    context.m_nCurrentPos = context.m_nBeginPos = rightleft ? length : 0;
+    context.m_nCurrentPos = context.m_nBeginPos = rightleft ? length : from;
     context.m_nLastBeginPos = -1;
     context.m_nCloseCounter = 0;
     context.m_pMatchString = text;
     context.m_pMatchStringLength = length;
 
-    const int endPos = rightleft ? -1 : length + 1;
+    const int endPos = rightleft ? from - 1 : length + 1;
     const int step = rightleft ? -1 : 1;
     while (context.m_nCurrentPos != endPos) {
         if (m_filter.Active()) {
@@ -140,14 +179,19 @@ CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, CMatchContext&
 
 template class CPatternT<char16_t>;
 
-bool PatternMatches(const char16_t* pattern, const char16_t* text, std::size_t length, int flags) {
-    if (pattern == nullptr) return false;
+MatchOutcome TestPattern(const char16_t* pattern, const char16_t* text, std::size_t length,
+                         int flags) {
+    if (pattern == nullptr) return MatchOutcome::kNoMatch;
     try {
         CPatternT<char16_t> compiled(pattern, CountToNul(pattern), flags);
-        return compiled.Search(text, length).IsMatched();
+        return compiled.Test(text, length);
     } catch (const std::bad_alloc&) {
-        return false;  // no memory to compile: no match, like the other bounds
+        return MatchOutcome::kStopped;  // no memory to compile
     }
+}
+
+bool PatternMatches(const char16_t* pattern, const char16_t* text, std::size_t length, int flags) {
+    return TestPattern(pattern, text, length, flags) == MatchOutcome::kMatch;
 }
 
 }  // namespace qx::pattern

@@ -11,7 +11,6 @@
 namespace qx::pattern {
 namespace {
 
-constexpr int kUnbounded = 0x7fffffff;
 constexpr int kMaxDecimalDigits = 6;
 
 template <class CHART>
@@ -107,12 +106,12 @@ ElxInterface* CPatternBuilderT<CHART>::BuildRepeat(int& flags) {
     int minimum = 0, maximum = 0;
     switch (m_curr.ch) {
         case CHART('*'):
-            maximum = kUnbounded;
+            maximum = kUnboundedRepeat;
             MoveNext();
             break;
         case CHART('+'):
             minimum = 1;
-            maximum = kUnbounded;
+            maximum = kUnboundedRepeat;
             MoveNext();
             break;
         case CHART('?'):
@@ -139,7 +138,7 @@ ElxInterface* CPatternBuilderT<CHART>::BuildRepeat(int& flags) {
                 if (at < text.GetSize() && text[at] == ',') {
                     ++at;
                     if (!ReadLeadingDecimal(text.GetBuffer(), text.GetSize(), at, maximum))
-                        maximum = kUnbounded;
+                        maximum = kUnboundedRepeat;
                 }
             } else {
                 minimum = maximum = 0;
@@ -441,7 +440,7 @@ ElxInterface* CPatternBuilderT<CHART>::BuildGroup(int& flags) {
             MoveNext();
             MoveNext();
             ElxInterface* body = BuildAlternative(flags | PF_RIGHT_TO_LEFT);
-            return Keep<CAssertElxT<0>>(body, positive);
+            return Keep<CAssertElxT<0>>(body, positive, 1);
         }
         MoveNext();
         return BuildNamedGroup(flags, CHART('>'));

@@ -17,6 +17,7 @@ void CMatchContext::SetBudget(int length) {
     if (m_nStackLimit < kStackFloor) m_nStackLimit = kStackFloor;
     if (m_nStackLimit > kStackCeiling) m_nStackLimit = kStackCeiling;
     m_nSliceLeft = 0;
+    m_nLinearWork = 0;
     m_nDepth = 0;
     m_bAborted = false;
 }

@@ -31,6 +31,12 @@ class CMatchContext {
     // Lowers the work allowance of later searches in this context, for a
     // caller with less time to give than the engine's own bound (a fuzzer).
     void LimitWork(std::int64_t calls) { m_nWorkCap = calls; }
+    // Makes Test use the bounded backtracker even for a pattern the linear
+    // search takes, so that the two answers can be compared.
+    void UseBacktracker() { m_bBacktrackerOnly = true; }
+    bool BacktrackerOnly() const { return m_bBacktrackerOnly; }
+    // Counts steps of the linear search, which has no bound, as work done.
+    void AddLinearWork(std::int64_t steps) { m_nLinearWork += steps; }
 
     // Called before every element call made on behalf of another element.
     // False once a bound was reached: the caller then fails at once, and so
@@ -41,9 +47,10 @@ class CMatchContext {
 
     // True once the search stopped at a bound (work, memory or depth).
     bool Aborted() const { return m_bAborted; }
-    // Element calls counted so far in this search.
+    // Element calls (and units compared by backreferences) counted so far in
+    // this search, or the steps a linear search took.
     std::int64_t WorkUsed() const {
-        return m_nWorkBudget - m_nWorkLeft - (m_nSliceLeft > 0 ? m_nSliceLeft : 0);
+        return m_nWorkBudget - m_nWorkLeft - (m_nSliceLeft > 0 ? m_nSliceLeft : 0) + m_nLinearWork;
     }
     void Abort() {
         m_bAborted = true;
@@ -71,8 +78,10 @@ class CMatchContext {
     std::int64_t m_nWorkBudget = 0;
     std::int64_t m_nWorkCap = 0;
     std::int64_t m_nStackLimit = 0;
+    std::int64_t m_nLinearWork = 0;
     int m_nDepth = 0;
     bool m_bAborted = false;
+    bool m_bBacktrackerOnly = false;
 };
 
 // Counts one level of element nesting on the call stack for its lifetime;

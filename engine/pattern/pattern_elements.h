@@ -8,6 +8,8 @@
 // structural ones are templates over a dummy int and used as <0>.
 #pragma once
 
+#include <typeinfo>
+
 #include "pattern_buffer.h"
 #include "pattern_context.h"
 
@@ -184,6 +186,9 @@ class CBackrefElxT : public ElxInterface {
     CBufferT<CHART> m_szNamed;
 };
 
+// The maximum of `*`, `+` and `{n,}`.
+inline constexpr int kUnboundedRepeat = 0x7fffffff;
+
 // Exactly m_nfixed iterations of its element.
 template <int x>
 class CRepeatElxT : public ElxInterface {
@@ -256,12 +261,14 @@ class CPossessiveElxT : public CGreedyElxT<x> {
 template <int x>
 class CAssertElxT : public ElxInterface {
   public:
-    CAssertElxT(ElxInterface* pelx, int byes) : m_pelx(pelx), m_byes(byes) {}
+    CAssertElxT(ElxInterface* pelx, int byes, int bbehind = 0)
+        : m_pelx(pelx), m_byes(byes), m_bbehind(bbehind) {}
     int MatchFirst(CMatchContext* pContext) const override;
     int MatchAgain(CMatchContext* pContext) const override;
 
     ElxInterface* m_pelx;
     int m_byes;
+    int m_bbehind;  // 1 when the element is matched right to left (lookbehind)
 };
 
 // Atomic group: the first way its element finds is the only one.
@@ -303,5 +310,19 @@ class CDelegateElxT : public ElxInterface {
     int m_ndata;  // target group number; -3 while only a name is known
     CBufferT<CHART> m_szNamed;
 };
+
+// The element as T when it is exactly a T, not a kind derived from it. Type
+// identities are compared by address, which is cheap; should a type ever have
+// two identities, the element only goes unrecognised, which the analyses
+// using this treat as "anything may happen here".
+template <class T>
+const T* Exactly(const ElxInterface* element) {
+    return &typeid(*element) == &typeid(T) ? static_cast<const T*>(element) : nullptr;
+}
+
+template <class T>
+T* Exactly(ElxInterface* element) {
+    return &typeid(*element) == &typeid(T) ? static_cast<T*>(element) : nullptr;
+}
 
 }  // namespace qx::pattern

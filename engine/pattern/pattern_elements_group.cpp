@@ -163,10 +163,14 @@ int CBackrefElxT<CHART>::MatchFirst(CMatchContext* pContext) const {
     const CHART* text = TextOf<CHART>(pContext);
     if (!m_brightleft) {
         if (pContext->m_pMatchStringLength - pos < length) return 0;
+        // A comparison may run over the whole group: its units count as work,
+        // or one call could compare megabytes and the bound would not see it.
+        if (!pContext->Spend(length)) return 0;
         if (!SameUnits(text + start, text + pos, length, m_bignorecase != 0)) return 0;
         pContext->m_nCurrentPos = pos + length;
     } else {
         if (pos < length) return 0;
+        if (!pContext->Spend(length)) return 0;
         if (!SameUnits(text + start, text + pos - length, length, m_bignorecase != 0)) return 0;
         pContext->m_nCurrentPos = pos - length;
     }

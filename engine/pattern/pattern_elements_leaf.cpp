@@ -203,31 +203,8 @@ int CPosixElxT<CHART>::MatchAgain(CMatchContext* pContext) const {
 
 template <class CHART>
 bool CBoundaryElxT<CHART>::Test(const CMatchContext* pContext) const {
-    constexpr CHART kLf = CHART('\n'), kCr = CHART('\r');
-    const CHART* text = TextOf<CHART>(pContext);
-    const int length = pContext->m_pMatchStringLength;
-    const int pos = pContext->m_nCurrentPos;
-    const CHART prev = pos > 0 && pos <= length ? text[pos - 1] : CHART(0);
-    const CHART cur = pos >= 0 && pos < length ? text[pos] : CHART(0);
-    switch (m_nType) {
-        case BOUNDARY_FILE_BEGIN:
-            return pos <= 0;
-        case BOUNDARY_FILE_END:
-            return pos >= length;
-        case BOUNDARY_FILE_END_N:
-            if (pos >= length) return true;
-            if (length >= 1 && text[length - 1] == kLf && pos == length - 1) return true;
-            return length >= 2 && text[length - 2] == kCr && text[length - 1] == kLf &&
-                   pos == length - 2;
-        case BOUNDARY_LINE_BEGIN:
-            return pos <= 0 || prev == kLf || (prev == kCr && cur != kLf);
-        case BOUNDARY_LINE_END:
-            return pos >= length || cur == kCr || (cur == kLf && prev != kCr);
-        case BOUNDARY_WORD_EDGE:
-            return IsWordUnit(prev) != IsWordUnit(cur);
-        default:
-            return false;
-    }
+    return BoundaryHolds(m_nType, TextOf<CHART>(pContext), pContext->m_pMatchStringLength,
+                         pContext->m_nCurrentPos);
 }
 
 template <class CHART>

@@ -1,7 +1,5 @@
 #include "pattern_filter.h"
 
-#include <typeinfo>
-
 #include "pattern_text.h"
 
 namespace qx::pattern {
@@ -9,19 +7,6 @@ namespace {
 
 // Deeper trees are rare; past this the analysis gives up (no filter).
 constexpr int kMaxAnalysisDepth = 64;
-
-// The element as T when it is exactly a T. Type identities are compared by
-// address, which is cheap; should a type ever have two identities, the
-// element only goes unrecognised and the filter becomes less selective.
-template <class T>
-const T* Exactly(const ElxInterface* element) {
-    return &typeid(*element) == &typeid(T) ? static_cast<const T*>(element) : nullptr;
-}
-
-template <class T>
-T* Exactly(ElxInterface* element) {
-    return &typeid(*element) == &typeid(T) ? static_cast<T*>(element) : nullptr;
-}
 
 template <class CHART>
 bool IsZeroWidth(const ElxInterface* element) {

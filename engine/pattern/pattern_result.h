@@ -1,11 +1,15 @@
-// The answer of one search: empty when nothing matched; otherwise 1, the
-// highest group number H, then start and end of every group 0..H (the smaller
-// position first, -1 and -1 for a group that took no part).
+// The answers of a search. CMatchResult is empty when nothing matched;
+// otherwise 1, the highest group number H, then start and end of every group
+// 0..H (the smaller position first, -1 and -1 for a group that took no part).
 #pragma once
 
 #include "pattern_buffer.h"
 
 namespace qx::pattern {
+
+// Whether a text holds a match. kStopped: the search reached one of the
+// engine's bounds before it could tell, so the text may hold one all the same.
+enum class MatchOutcome { kNoMatch, kMatch, kStopped };
 
 class CMatchResult {
   public:

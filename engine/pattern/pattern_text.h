@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pattern_context.h"
+#include "pattern_elements.h"
 
 namespace qx::pattern {
 
@@ -45,6 +46,34 @@ inline bool IsWordUnit(CHART unit) {
     return (unit >= CHART('a') && unit <= CHART('z')) ||
            (unit >= CHART('A') && unit <= CHART('Z')) ||
            (unit >= CHART('0') && unit <= CHART('9')) || unit == CHART('_');
+}
+
+// Whether a boundary of `kind` (a BoundaryKind) lies at `pos` in the `length`
+// units of `text`. Line ends are LF, CR LF and a lone CR.
+template <class CHART>
+inline bool BoundaryHolds(int kind, const CHART* text, int length, int pos) {
+    constexpr CHART kLf = CHART('\n'), kCr = CHART('\r');
+    const CHART prev = pos > 0 && pos <= length ? text[pos - 1] : CHART(0);
+    const CHART cur = pos >= 0 && pos < length ? text[pos] : CHART(0);
+    switch (kind) {
+        case BOUNDARY_FILE_BEGIN:
+            return pos <= 0;
+        case BOUNDARY_FILE_END:
+            return pos >= length;
+        case BOUNDARY_FILE_END_N:
+            if (pos >= length) return true;
+            if (length >= 1 && text[length - 1] == kLf && pos == length - 1) return true;
+            return length >= 2 && text[length - 2] == kCr && text[length - 1] == kLf &&
+                   pos == length - 2;
+        case BOUNDARY_LINE_BEGIN:
+            return pos <= 0 || prev == kLf || (prev == kCr && cur != kLf);
+        case BOUNDARY_LINE_END:
+            return pos >= length || cur == kCr || (cur == kLf && prev != kCr);
+        case BOUNDARY_WORD_EDGE:
+            return IsWordUnit(prev) != IsWordUnit(cur);
+        default:
+            return false;
+    }
 }
 
 }  // namespace qx::pattern

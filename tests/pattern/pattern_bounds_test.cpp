@@ -71,6 +71,8 @@ TEST(PatternBounds, CatastrophicBacktrackingStopsAtTheWorkBound) {
         {u"(?:\\b{999999}){999999}", u"a"},  // nothing consumed, ever
         {u"(?:a{999999}){999999}x", Repeat(u"a", 5000)},
         {u"(?:(){999999}){999999}", u"a"},  // captures pile up: the memory bound
+        // Few calls, but each compares up to 50 000 units.
+        {u"(.*)\\1x", Repeat(u"a", 100000)},
     };
     RunOnThreadWithStack(kWorkerStack, [&] {
         for (const auto& [pattern, text] : cases) {

@@ -114,6 +114,32 @@ TEST(PatternRules, PatternsFindTheirTextAnywhereInALongFile) {
     }
 }
 
+TEST(PatternRules, EveryRulePatternIsSearchedInLinearTime) {
+    for (const RulePattern& rule : RulePatterns())
+        EXPECT_TRUE(CPatternT<char16_t>(rule.pattern).LinearSearchable())
+            << Printable(rule.pattern);
+}
+
+// The linear search must give the backtracker's answer, also when it starts
+// past the text's beginning: at the match, just after its start, and where
+// only the text before tells (\b, [^.]).
+TEST(PatternRules, LinearSearchAndBacktrackerAgreeFromEveryStart) {
+    for (const RulePattern& rule : RulePatterns()) {
+        const CPatternT<char16_t> pattern(rule.pattern);
+        std::vector<std::u16string_view> texts = rule.matching;
+        texts.insert(texts.end(), rule.notMatching.begin(), rule.notMatching.end());
+        for (std::u16string_view sample : texts) {
+            const std::u16string text = u"x." + std::u16string(sample) + u" x";
+            for (std::size_t from = 0; from <= text.size(); ++from) {
+                const MatchOutcome expected = TestByBacktracking(pattern, text, from);
+                ASSERT_NE(expected, MatchOutcome::kStopped);
+                EXPECT_EQ(pattern.Test(text.data(), text.size(), from), expected)
+                    << Printable(rule.pattern) << " on \"" << Printable(text) << "\" from " << from;
+            }
+        }
+    }
+}
+
 TEST(PatternRules, TextAfterANulIsSearchedWhenTheLengthIsKnown) {
     const std::u16string text = std::u16string(u"<?php /* x */") + u'\0' + u"eval($_post['x']);";
     EXPECT_TRUE(PatternMatches(u"\\beval\\b", text.data(), text.size()));

@@ -42,6 +42,13 @@ void ExpectCases(const std::vector<MatchCase>& cases) {
     }
 }
 
+MatchOutcome TestByBacktracking(const CPatternT<char16_t>& pattern, std::u16string_view text,
+                                std::size_t from) {
+    CMatchContext context;
+    context.UseBacktracker();
+    return pattern.Test(text.data(), text.size(), from, context);
+}
+
 #ifdef _WIN32
 namespace {
 DWORD WINAPI RunWork(LPVOID parameter) {

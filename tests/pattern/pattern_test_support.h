@@ -32,6 +32,10 @@ std::string Printable(std::u16string_view text);
 
 void ExpectCases(const std::vector<MatchCase>& cases);
 
+// Test by the bounded backtracker alone, as if the linear search did not exist.
+MatchOutcome TestByBacktracking(const CPatternT<char16_t>& pattern, std::u16string_view text,
+                                std::size_t from = 0);
+
 // Runs `work` on a new thread whose stack is `stackBytes` large, as the scan
 // worker's is, and waits for it.
 void RunOnThreadWithStack(std::size_t stackBytes, const std::function<void()>& work);
