@@ -219,6 +219,7 @@ int Clean(const CleanOptions& options) {
     CleanReport report(options, root);
     CleanSettings settings;
     settings.dry_run = options.dry_run;
+    settings.threads = options.threads;
     CleanTree(root, code, report, settings);
     report.Finish();
     return report.ExitStatus();

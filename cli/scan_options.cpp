@@ -62,6 +62,8 @@ void AddScanOptions(CLI::App& command, ScanOptions& o) {
     command.add_flag("--json", o.json, "one JSON object per line");
     command.add_flag("--no-progress", o.no_progress, "no progress line on standard error");
     command.add_flag("-q,--quiet", o.quiet, "no summary");
+    // The cascades run the step-by-step way, to compare with the one-pass way.
+    command.add_flag("--reference-rules", o.reference_rules)->group("");
 }
 
 std::optional<std::uint64_t> ParseSize(std::string_view text) {
@@ -135,7 +137,8 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
     if (o.threads < 0 || o.threads > 1024) {
         throw UsageError("--threads wants a number from 1 to 1024");
     }
-    plan.threads = o.threads;
+    plan.settings.threads = o.threads;
+    plan.settings.reference_rules = o.reference_rules;
     plan.json = o.json;
     plan.progress = !o.no_progress;
     plan.quiet = o.quiet;

@@ -24,6 +24,7 @@ struct ScanOptions {
     std::vector<std::string> excludes, exclude_dirs, extensions;
     std::string max_filesize, encoding;
     int threads = 0;  // 0: as many as the machine has cores
+    bool reference_rules = false;
 };
 
 // Registers the shared options on `command`.
@@ -36,7 +37,6 @@ struct ScanPlan {
     ScanSettings settings;
     ScanVerdict min_level = VerdictSuspicious;
     bool json = false, progress = true, quiet = false;
-    int threads = 0;
     // The inspector also looks at files that no rule set rates.
     bool inspect_all_files = false;
 

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include <thread>
+
+#include "ordered_pool.h"
 #include "os/codepage.h"
 #include "os/path.h"
 #include "quick_search.h"
@@ -15,6 +19,11 @@ namespace qx {
 namespace {
 
 constexpr std::size_t kMaxAnsiPatternBytes = 1023;
+#ifdef _WIN32
+constexpr std::uint32_t kOutOfMemoryError = 8;  // ERROR_NOT_ENOUGH_MEMORY
+#else
+constexpr std::uint32_t kOutOfMemoryError = ENOMEM;
+#endif
 
 constexpr std::array<std::u16string_view, 9> kCleanableExtensions = {
     u".htm", u".html", u".js", u".css", u".asp", u".aspx", u".php", u".jsp", u".txt"};
@@ -114,40 +123,83 @@ PageOutcome CleanOpenPage(const CleanCode& code, const os::Directory& root,
     return {Kind::kCleaned};
 }
 
+struct PageResult {
+    PageOutcome outcome;
+    std::string why{};
+};
+
+// Each cleaning thread's scratch space.
+struct Cleaner {
+    std::vector<std::uint8_t> chunk;
+};
+
+int ThreadsFor(const CleanSettings& settings) {
+    if (settings.threads > 0) return settings.threads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+// Walks on the caller's thread and cleans pages on the pool's, each page by
+// one thread; the client hears everything on the caller's thread, in walk
+// order (BeforeChange excepted: it runs on the thread that changes the page).
 class CleanVisitor : public TreeVisitor {
   public:
     CleanVisitor(const CleanCode& code, CleanClient& client, const CleanSettings& settings,
                  const os::Directory& root)
-        : code_(code), client_(client), settings_(settings), root_(root) {}
+        : code_(code),
+          client_(client),
+          settings_(settings),
+          root_(root),
+          pool_(
+              ThreadsFor(settings), [] { return std::make_unique<Cleaner>(); },
+              [&client] { return client.StopRequested(); }) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
-    void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
+    void OnDirectory(const std::u16string& directory) override {
+        pool_.Event([this, directory] { client_.OnDirectory(directory); });
+    }
     void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
-        client_.OnUnlistable(path, error);
+        pool_.Event([this, path, error] { client_.OnUnlistable(path, error); });
     }
 
     void OnFile(const WalkEntry& file) override {
-        client_.OnFile(file.path);
+        pool_.Event([this, path = file.path] { client_.OnFile(path); });
         // A session whose clean code was never set changes nothing: not even an open.
         if (!code_.set || code_.utf8.pattern.empty() || !IsCleanable(file.name)) return;
-        std::string why;
-        PageOutcome outcome;
+        const auto tell = [this, path = file.path](PageResult& result) {
+            if (result.outcome.kind != PageOutcome::Kind::kNoMarkup) {
+                client_.OnPage(path, result.outcome, result.why);
+            }
+        };
         if (!file.whole) {
             // A cut path names some other file: it is never opened.
-            outcome = Failed(PageOutcome::Why::kPathTooLong);
-        } else {
-            outcome = CleanOpenPage(code_, root_, *file.directory, file.name, file.path, client_,
-                                    settings_, chunk_, why);
+            pool_.Job([](Cleaner&) { return PageResult{Failed(PageOutcome::Why::kPathTooLong)}; },
+                      tell);
+            return;
         }
-        if (outcome.kind != PageOutcome::Kind::kNoMarkup) client_.OnPage(file.path, outcome, why);
+        pool_.Job(
+            [this, directory = file.directory, name = std::u16string(file.name),
+             path = file.path](Cleaner& cleaner) {
+                PageResult result;
+                try {
+                    result.outcome = CleanOpenPage(code_, root_, *directory, name, path, client_,
+                                                   settings_, cleaner.chunk, result.why);
+                } catch (const std::bad_alloc&) {
+                    result.outcome = {PageOutcome::Kind::kUnreadable, PageOutcome::Why::kSystem,
+                                      kOutOfMemoryError};
+                }
+                return result;
+            },
+            tell);
     }
+
+    void Finish() { pool_.Finish(); }
 
   private:
     const CleanCode& code_;
     CleanClient& client_;
     const CleanSettings& settings_;
     const os::Directory& root_;
-    std::vector<std::uint8_t> chunk_;
+    OrderedPool<Cleaner, PageResult> pool_;
 };
 
 }  // namespace
@@ -194,7 +246,9 @@ int CleanTree(const std::u16string& root, const CleanCode& code, CleanClient& cl
     os::Directory tree;
     tree.OpenRoot(root);
     CleanVisitor visitor(code, client, settings, tree);
-    return WalkTree(root, visitor);
+    const int files = WalkTree(root, visitor);
+    visitor.Finish();
+    return files;
 }
 
 PageOutcome CleanFile(const CleanCode& code, std::u16string_view path,

@@ -80,6 +80,9 @@ struct PageOutcome {
 struct CleanSettings {
     // Search only: report the pages that hold the markup, write nothing.
     bool dry_run = false;
+    // Cleaning threads; 0: one per processor core. Each page is changed by
+    // one thread; the walk and the client's calls stay on the caller's.
+    int threads = 0;
 };
 
 // What a clean tells its client, on the thread that runs it, in walk order.
@@ -92,8 +95,9 @@ class CleanClient {
     virtual void OnDirectory(const std::u16string&) {}
     // For every file, before it is cleaned.
     virtual void OnFile(const std::u16string&) {}
-    // Just before a page is changed, with the page open; false leaves the
-    // page unchanged (kFailed, kBeforeChange) with `why` as the reason.
+    // Just before a page is changed, with the page open, on the thread that
+    // changes it; false leaves the page unchanged (kFailed, kBeforeChange)
+    // with `why` as the reason.
     virtual bool BeforeChange(const std::u16string& /*path*/, const os::File& /*page*/,
                               std::string& /*why*/) {
         return true;

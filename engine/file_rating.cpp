@@ -4,6 +4,7 @@
 #include <new>
 
 #include "fingerprint.h"
+#include "rules/rule_index.h"
 #include "rules/signature_table.h"
 #include "text_file_read.h"
 
@@ -25,43 +26,60 @@ FileRating Unreadable(std::uint32_t error) {
     return failed;
 }
 
+FileRating OutOfMemory() {
+    FileRating failed;
+    failed.out_of_memory = true;
+    return failed;
+}
+
 }  // namespace
 
 FileRater::FileRater(std::string_view code_set, std::uint64_t max_file_size,
-                     std::unique_ptr<FileInspector> inspector)
+                     std::unique_ptr<FileInspector> inspector, bool reference_rules)
     : unmarked_(code_set.empty() ? os::MakeAnsiDecoder() : os::MakeDecoder(code_set)),
       max_file_size_(max_file_size),
-      inspector_(std::move(inspector)) {
+      inspector_(std::move(inspector)),
+      reference_rules_(reference_rules) {
     if (!unmarked_) unmarked_ = os::MakeAnsiDecoder();
 }
 
 FileRating FileRater::Rate(const FileRoute& route, const os::Directory& directory,
                            std::u16string_view name, const std::u16string& path) {
-    os::File file;
-    if (!file.Open(directory, name, os::File::Mode::kSharedRead)) {
-        return Unreadable(file.LastError());
+    try {
+        os::File file;
+        if (!file.Open(directory, name, os::File::Mode::kSharedRead)) {
+            return Unreadable(file.LastError());
+        }
+        return RateOpen(route, std::move(file), path);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory();
     }
-    return RateOpen(route, std::move(file), path);
 }
 
 FileRating FileRater::Rate(const FileRoute& route, const std::u16string& path) {
-    os::File file;
-    if (!file.Open(path, os::File::Mode::kSharedRead)) return Unreadable(file.LastError());
-    return RateOpen(route, std::move(file), path);
+    try {
+        os::File file;
+        if (!file.Open(path, os::File::Mode::kSharedRead)) return Unreadable(file.LastError());
+        return RateOpen(route, std::move(file), path);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory();
+    }
 }
 
 void FileRater::RateText(Family family, CTextFileRead& reader, FileRating& result) {
     const Cascade cascade = CascadeOf(family);
+    const RuleIndex* index = reference_rules_ ? nullptr : &RuleIndexOf(family);
+    reader.FoldAsciiLetters(true);
     reader.ReadText(text_, kLineSeparator);
     result.rated_in_part = reader.Truncated();
-    TakeHigher(result, RunCascade(cascade, text_));
+    TakeHigher(result, RunCascade(cascade, text_, index));
     const TextEncoding encoding = reader.Encoding();
     if (encoding == EncodingUtf16LittleEndian || encoding == EncodingUtf16BigEndian) {
         // A mark in front of plain text does not stop a server from running
         // it: the bytes are rated as unmarked text too.
         reader.ReadAgainUnmarked(text_, kLineSeparator);
         result.rated_in_part = result.rated_in_part || reader.Truncated();
-        TakeHigher(result, RunCascade(cascade, text_));
+        TakeHigher(result, RunCascade(cascade, text_, index));
     }
 }
 
@@ -114,8 +132,7 @@ FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std:
     } catch (const CTextFileException& e) {
         result = Unreadable(e.Error());
     } catch (const std::bad_alloc&) {
-        result = {};
-        result.out_of_memory = true;
+        result = OutOfMemory();
     }
     result.finding.verdict = std::max(rating.verdict, inspection.verdict);
     text_.clear();
@@ -125,20 +142,6 @@ FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std:
         bytes_.shrink_to_fit();
     }
     return result;
-}
-
-Cascade CascadeOf(Family family) {
-    switch (family) {
-        case Family::kAsp:
-            return AspCascade;
-        case Family::kAspx:
-            return AspxCascade;
-        case Family::kPhp:
-            return PhpCascade;
-        case Family::kJsp:
-            return JspCascade;
-    }
-    return AspCascade;
 }
 
 Rating CheckAspFile(std::u16string_view path) {

@@ -43,8 +43,11 @@ class FileRater {
     // `code_set` names the encoding of text without a byte-order mark;
     // empty: the ANSI code page (check a name with os::MakeDecoder first).
     // Files larger than `max_file_size` bytes are not read; 0: no limit.
+    // `reference_rules` runs the cascades the step-by-step way (see
+    // rule_frame.h), for comparison.
     explicit FileRater(std::string_view code_set = {}, std::uint64_t max_file_size = 0,
-                       std::unique_ptr<FileInspector> inspector = nullptr);
+                       std::unique_ptr<FileInspector> inspector = nullptr,
+                       bool reference_rules = false);
 
     FileRating Rate(const FileRoute& route, const os::Directory& directory,
                     std::u16string_view name, const std::u16string& path);
@@ -60,6 +63,7 @@ class FileRater {
     std::unique_ptr<os::TextDecoder> unmarked_;
     std::uint64_t max_file_size_;
     std::unique_ptr<FileInspector> inspector_;
+    bool reference_rules_;
     std::u16string text_;  // reused: their capacity stays from file to file
     std::string bytes_;
 };

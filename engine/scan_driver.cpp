@@ -1,8 +1,11 @@
 #include "scan_driver.h"
 
+#include <algorithm>
 #include <array>
+#include <thread>
 
 #include "file_rating.h"
+#include "ordered_pool.h"
 #include "os/path.h"
 #include "tree_walk.h"
 
@@ -41,35 +44,64 @@ std::unique_ptr<FileInspector> MakeInspector(const ScanSettings& settings) {
     return settings.inspector ? settings.inspector() : nullptr;
 }
 
+int ThreadsFor(const ScanSettings& settings) {
+    if (settings.threads > 0) return settings.threads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+// Walks on the caller's thread and rates on the pool's; the client hears
+// everything on the caller's thread, in walk order.
 class ScanVisitor : public TreeVisitor {
   public:
     ScanVisitor(ScanClient& client, const ScanSettings& settings)
         : client_(client),
-          rater_(settings.code_set, settings.max_file_size, MakeInspector(settings)) {}
+          pool_(
+              ThreadsFor(settings),
+              [&settings] {
+                  return std::make_unique<FileRater>(settings.code_set, settings.max_file_size,
+                                                     MakeInspector(settings),
+                                                     settings.reference_rules);
+              },
+              [&client] { return client.StopRequested(); }) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
-    void OnDirectory(const std::u16string& directory) override { client_.OnDirectory(directory); }
     bool ShouldEnter(const std::u16string& path, std::u16string_view name) override {
         return client_.ShouldEnter(path, name);
     }
+
+    void OnDirectory(const std::u16string& directory) override {
+        pool_.Event([this, directory] { client_.OnDirectory(directory); });
+    }
+
     void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
-        client_.OnProblem(path, {error == os::kPathTooLong ? Problem::Kind::kPathTooLong
-                                                           : Problem::Kind::kUnlistable,
-                                 error});
+        const Problem problem{
+            error == os::kPathTooLong ? Problem::Kind::kPathTooLong : Problem::Kind::kUnlistable,
+            error};
+        pool_.Event([this, path, problem] { client_.OnProblem(path, problem); });
     }
 
     void OnFile(const WalkEntry& file) override {
-        client_.OnFile(file.path);
         const FileRoute route = client_.Route(file.path, file.name);
+        pool_.Event([this, path = file.path] { client_.OnFile(path); });
         if (!route.family && !route.inspect) return;
-        // A cut path names some other file: it is never opened.
-        if (!file.whole) return client_.OnProblem(file.path, {Problem::Kind::kPathTooLong});
-        Report(client_, file.path, rater_.Rate(route, *file.directory, file.name, file.path));
+        if (!file.whole) {
+            // A cut path names some other file: it is never opened.
+            pool_.Event([this, path = file.path] {
+                client_.OnProblem(path, {Problem::Kind::kPathTooLong});
+            });
+            return;
+        }
+        pool_.Job(
+            [route, directory = file.directory, name = std::u16string(file.name), path = file.path](
+                FileRater& rater) { return rater.Rate(route, *directory, name, path); },
+            [this, path = file.path](FileRating& rated) { Report(client_, path, rated); });
     }
+
+    void Finish() { pool_.Finish(); }
 
   private:
     ScanClient& client_;
-    FileRater rater_;
+    OrderedPool<FileRater, FileRating> pool_;
 };
 
 }  // namespace
@@ -89,7 +121,9 @@ std::optional<Family> FamilyOfName(std::u16string_view name) {
 
 int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings) {
     ScanVisitor visitor(client, settings);
-    return WalkTree(root, visitor);
+    const int files = WalkTree(root, visitor);
+    visitor.Finish();
+    return files;
 }
 
 void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings) {
@@ -99,7 +133,8 @@ void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings
         std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
     const FileRoute route = client.Route(path, name);
     if (!route.family && !route.inspect) return;
-    FileRater rater(settings.code_set, settings.max_file_size, MakeInspector(settings));
+    FileRater rater(settings.code_set, settings.max_file_size, MakeInspector(settings),
+                    settings.reference_rules);
     Report(client, path, rater.Rate(route, path));
 }
 

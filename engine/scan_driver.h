@@ -54,11 +54,16 @@ struct Finding {
 struct ScanSettings {
     // The encoding of text without a byte-order mark, as os::MakeDecoder
     // names it; empty: the ANSI code page.
-    std::string code_set;
+    std::string code_set{};
     // Files larger than this many bytes are not read; 0: no limit.
     std::uint64_t max_file_size = 0;
     // Makes the inspector of each rating thread; none when empty.
-    InspectorFactory inspector;
+    InspectorFactory inspector{};
+    // Rating threads; 0: one per processor core. The walk and every call to
+    // the client stay on the thread that runs the scan.
+    int threads = 0;
+    // The cascades the step-by-step way, for comparison (same answers).
+    bool reference_rules = false;
 };
 
 class ScanClient {
@@ -68,8 +73,9 @@ class ScanClient {
     // Checked between directory entries and before each subdirectory.
     virtual bool StopRequested() const { return false; }
     // How the file at `path` (whose own name is `name`) is rated; asked once
-    // for every file, right after OnFile. By default every family's files,
-    // by their rule set and the inspector.
+    // for every file when the walk reaches it, which may be before earlier
+    // files' events are told. By default every family's files, by their rule
+    // set and the inspector.
     virtual FileRoute Route(const std::u16string& /*path*/, std::u16string_view name) {
         const std::optional<Family> family = FamilyOfName(name);
         return {family, family.has_value()};

@@ -1,8 +1,10 @@
-// The reader decodes the file block by block into UTF-16 units and cuts lines
-// out of the units. Line terminators are CR LF, a lone LF or a lone CR.
+// The reader decodes the file block by block into UTF-16 units and writes
+// them into the text, each line terminator (CR LF, a lone LF or a lone CR)
+// as the separator.
 #include "text_file_read.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qx {
 namespace {
@@ -10,6 +12,30 @@ namespace {
 constexpr std::size_t kBlockBytes = 64 * 1024;
 constexpr char16_t kCr = 13;
 constexpr char16_t kLf = 10;
+
+// The first CR or LF in [p, end), or end; four units a step.
+const char16_t* FindLineBreak(const char16_t* p, const char16_t* end) {
+    constexpr std::uint64_t kOnes = 0x0001000100010001ull, kHighs = 0x8000800080008000ull;
+    while (end - p >= 4) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t cr = word ^ (kOnes * kCr), lf = word ^ (kOnes * kLf);
+        if (((cr - kOnes) & ~cr & kHighs) | ((lf - kOnes) & ~lf & kHighs)) break;
+        p += 4;
+    }
+    while (p < end && *p != kCr && *p != kLf) ++p;
+    return p;
+}
+
+// Appends [begin, end) to `text`, the letters A to Z lowered when asked.
+void AppendRun(std::u16string& text, const char16_t* begin, const char16_t* end, bool fold) {
+    const std::size_t old = text.size();
+    text.append(begin, end);
+    if (!fold) return;
+    for (char16_t* p = text.data() + old; p != text.data() + text.size(); ++p) {
+        *p = static_cast<char16_t>(*p + ((static_cast<unsigned>(*p - u'A') < 26u) << 5));
+    }
+}
 
 }  // namespace
 
@@ -36,11 +62,8 @@ CTextFileRead::CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked)
 void CTextFileRead::Start(std::uint64_t offset) {
     offset_ = offset;
     end_of_file_ = file_drained_ = false;
-    first_line_ = true;
     truncated_ = false;
     raw_.clear();
-    units_.clear();
-    next_unit_ = 0;
     unmarked_->Reset();
 }
 
@@ -82,91 +105,25 @@ void CTextFileRead::DetectEncoding() {
     raw_.erase(0, mark);
 }
 
-std::size_t CTextFileRead::DecodeUtf16(const std::uint8_t* bytes, std::size_t size) {
-    const std::size_t pairs = size / 2;
-    const std::size_t old = units_.size();
-    units_.resize(old + pairs);
-    char16_t* out = units_.data() + old;
-    const bool big = encoding_ == EncodingUtf16BigEndian;
-    for (std::size_t i = 0; i < pairs; ++i) {
-        const std::uint8_t b0 = bytes[2 * i], b1 = bytes[2 * i + 1];
-        out[i] = static_cast<char16_t>(big ? (b0 << 8) | b1 : (b1 << 8) | b0);
-    }
-    return pairs * 2;
-}
-
-bool CTextFileRead::FillUnits() {
-    units_.erase(0, next_unit_);
-    next_unit_ = 0;
-    while (units_.empty()) {
-        if (!file_drained_) ReadBlock();
-        if (raw_.empty() && file_drained_) return false;
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw_.data());
-        std::size_t used;
-        switch (encoding_) {
-            case EncodingUtf16BigEndian:
-            case EncodingUtf16LittleEndian:
-                used = DecodeUtf16(bytes, raw_.size());
-                if (file_drained_) used = raw_.size();  // a lone last byte makes no unit
-                break;
-            case EncodingUtf8:
-                used = marked_utf8_.Decode(bytes, raw_.size(), file_drained_, units_);
-                break;
-            default:
-                used = unmarked_->Decode(bytes, raw_.size(), file_drained_, units_);
-                break;
+std::size_t CTextFileRead::Decode(const std::uint8_t* bytes, std::size_t size, char16_t* out,
+                                  std::size_t& produced) {
+    switch (encoding_) {
+        case EncodingUtf16BigEndian:
+        case EncodingUtf16LittleEndian: {
+            const std::size_t pairs = size / 2;
+            const bool big = encoding_ == EncodingUtf16BigEndian;
+            for (std::size_t i = 0; i < pairs; ++i) {
+                const std::uint8_t b0 = bytes[2 * i], b1 = bytes[2 * i + 1];
+                out[i] = static_cast<char16_t>(big ? (b0 << 8) | b1 : (b1 << 8) | b0);
+            }
+            produced = pairs;
+            // A lone last byte makes no unit.
+            return file_drained_ ? size : pairs * 2;
         }
-        raw_.erase(0, used);
-    }
-    return true;
-}
-
-bool CTextFileRead::NextUnit(char16_t& unit) {
-    if (next_unit_ == units_.size() && !FillUnits()) return false;
-    unit = units_[next_unit_++];
-    return true;
-}
-
-bool CTextFileRead::AppendLine(std::u16string& out, std::size_t room) {
-    if (end_of_file_) return false;
-    char16_t c;
-    const bool got = NextUnit(c);
-    if (got && !first_line_) {
-        // `c` is the terminator that ended the previous line.
-        bool more = true;
-        if (c == kCr) more = NextUnit(c);
-        if (more && c == kLf) more = NextUnit(c);
-        if (!more) {
-            end_of_file_ = true;
-            return true;
-        }
-    }
-    first_line_ = false;
-    if (!got) {
-        end_of_file_ = true;
-        return true;
-    }
-    --next_unit_;  // `c` starts the line (or ends it at once)
-    for (;;) {
-        if (next_unit_ == units_.size() && !FillUnits()) {
-            end_of_file_ = true;
-            return true;
-        }
-        const char16_t* begin = units_.data() + next_unit_;
-        const char16_t* end = units_.data() + units_.size();
-        const char16_t* stop =
-            std::find_if(begin, end, [](char16_t u) { return u == kCr || u == kLf; });
-        auto count = static_cast<std::size_t>(stop - begin);
-        if (out.size() + count > room) {
-            // The text is full: what is left is not read.
-            out.append(begin, room - out.size());
-            truncated_ = true;
-            end_of_file_ = true;
-            return true;
-        }
-        out.append(begin, stop);
-        next_unit_ += count;
-        if (stop != end) return true;
+        case EncodingUtf8:
+            return marked_utf8_.Decode(bytes, size, file_drained_, out, produced);
+        default:
+            return unmarked_->Decode(bytes, size, file_drained_, out, produced);
     }
 }
 
@@ -180,18 +137,48 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
             (encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian ? 2 : 1);
         text.reserve(std::min(units + units / 16 + 2, kMaxTextUnits));
     }
-    bool first = true;
+    bool after_cr = false;  // the last unit was a CR: an LF now belongs to it
     while (!end_of_file_) {
-        if (!first) {
+        if (!file_drained_) ReadBlock();
+        if (raw_.empty() && file_drained_) break;
+        if (units_capacity_ < raw_.size()) {
+            units_capacity_ = raw_.size();
+            units_ = std::make_unique<char16_t[]>(units_capacity_);
+        }
+        std::size_t count = 0;
+        const std::size_t used = Decode(reinterpret_cast<const std::uint8_t*>(raw_.data()),
+                                        raw_.size(), units_.get(), count);
+        raw_.erase(0, used);
+        const char16_t* p = units_.get();
+        const char16_t* const end = p + count;
+        if (after_cr && p != end && *p == kLf) ++p;
+        after_cr = false;
+        while (p != end) {
+            const char16_t* stop = FindLineBreak(p, end);
+            if (text.size() + static_cast<std::size_t>(stop - p) > kMaxTextUnits) {
+                // The text is full: what is left is not read.
+                AppendRun(text, p, p + (kMaxTextUnits - text.size()), fold_);
+                truncated_ = end_of_file_ = true;
+                return true;
+            }
+            AppendRun(text, p, stop, fold_);
+            if (stop == end) break;
             if (text.size() + separator.size() > kMaxTextUnits) {
-                truncated_ = true;
-                break;
+                truncated_ = end_of_file_ = true;
+                return true;
             }
             text.append(separator);
+            p = stop + 1;
+            if (*stop == kCr) {
+                if (p == end) {
+                    after_cr = true;
+                } else if (*p == kLf) {
+                    ++p;
+                }
+            }
         }
-        first = false;
-        AppendLine(text, kMaxTextUnits);
     }
+    end_of_file_ = true;
     return true;
 }
 

@@ -72,6 +72,8 @@ class CTextFileRead : public CTextFileBase {
     bool ReadAgainUnmarked(std::u16string& text, std::u16string_view separator);
     // Whether the last read stopped at kMaxTextUnits with bytes left over.
     bool Truncated() const { return truncated_; }
+    // Lowers the letters A to Z as the text is read, as the rule sets read it.
+    void FoldAsciiLetters(bool fold) { fold_ = fold; }
 
     // A text holds at most this many UTF-16 units; a longer file is read in
     // part. This bounds a rating's memory: 128 MiB of text.
@@ -80,26 +82,22 @@ class CTextFileRead : public CTextFileBase {
   private:
     void Start(std::uint64_t offset);
     void DetectEncoding();
-    bool FillUnits();
-    bool NextUnit(char16_t& unit);
-    // Appends one line (without its terminator) to `out`, staying within
-    // `room` units; false when the end had already been reached.
-    bool AppendLine(std::u16string& out, std::size_t room);
     void ReadBlock();
-    std::size_t DecodeUtf16(const std::uint8_t* bytes, std::size_t size);
+    // Decodes raw bytes in the file's encoding; as os::TextDecoder::Decode.
+    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, char16_t* out,
+                       std::size_t& produced);
 
     TextEncoding encoding_ = EncodingAnsi;
     bool end_of_file_ = true;   // a read found no further unit
     bool file_drained_ = true;  // the file has no further byte
-    bool first_line_ = true;    // no line has been read yet; else units_ starts
-                                // with the terminator of the previous line
     bool truncated_ = false;
+    bool fold_ = false;
     std::uint64_t offset_ = 0;  // of the next byte to read
     std::string_view memory_;   // the bytes, when they are in memory
     bool in_memory_ = false;
-    std::string raw_;       // bytes read but not yet decoded
-    std::u16string units_;  // decoded units not yet handed out
-    std::size_t next_unit_ = 0;
+    std::string raw_;                    // bytes read but not yet decoded
+    std::unique_ptr<char16_t[]> units_;  // one block's decoded units
+    std::size_t units_capacity_ = 0;
     os::Utf8Decoder marked_utf8_{3};  // a UTF-8 mark: up to three bytes a unit
     std::unique_ptr<os::TextDecoder> own_unmarked_;
     os::TextDecoder* unmarked_ = nullptr;

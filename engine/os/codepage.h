@@ -42,11 +42,12 @@ std::u16string GbkToUtf16(std::string_view bytes);
 class TextDecoder {
   public:
     virtual ~TextDecoder() = default;
-    // Appends the decoded units of `bytes` to `out`; returns how many bytes
-    // were consumed (fewer than `size` only when the tail is an incomplete
-    // character and `at_end` is false).
+    // Decodes `bytes` into `out`, which has room for `size` units (no code
+    // set makes more units than bytes), and sets `produced` to the units
+    // written; returns how many bytes were consumed (fewer than `size` only
+    // when the tail is an incomplete character and `at_end` is false).
     virtual std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
-                               std::u16string& out) = 0;
+                               char16_t* out, std::size_t& produced) = 0;
     // Forgets what a previous stream left behind.
     virtual void Reset() {}
 };
@@ -57,8 +58,8 @@ class TextDecoder {
 class Utf8Decoder : public TextDecoder {
   public:
     explicit Utf8Decoder(int max_bytes = 4) : max_bytes_(max_bytes) {}
-    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
-                       std::u16string& out) override;
+    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end, char16_t* out,
+                       std::size_t& produced) override;
 
   private:
     int max_bytes_;

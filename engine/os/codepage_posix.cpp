@@ -128,18 +128,27 @@ class IconvDecoder : public TextDecoder {
     explicit IconvDecoder(const char* code_set) : converter_(kUtf16, code_set) {}
     bool Valid() const { return converter_.Valid(); }
 
-    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
-                       std::u16string& out) override {
-        return Convert(converter_.Get(), reinterpret_cast<const char*>(bytes), size, out, at_end,
-                       [&](char*& in, std::size_t& left) {
-                           // One replacement for the byte that cannot start a
-                           // character; the next byte starts afresh.
-                           out.push_back(u'\uFFFD');
-                           ++in;
-                           --left;
-                           converter_.Reset();
-                           return true;
-                       });
+    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end, char16_t* out,
+                       std::size_t& produced) override {
+        char* in = reinterpret_cast<char*>(const_cast<std::uint8_t*>(bytes));
+        std::size_t left = size;
+        char* to = reinterpret_cast<char*>(out);
+        std::size_t room = size * sizeof(char16_t);
+        while (left > 0) {
+            if (iconv(converter_.Get(), &in, &left, &to, &room) != static_cast<std::size_t>(-1)) {
+                break;
+            }
+            if (errno == EINVAL && !at_end) break;  // an incomplete tail: wait for more bytes
+            if (errno == E2BIG || room < sizeof(char16_t)) break;
+            // One replacement for the byte that cannot start a character;
+            // the next byte starts afresh.
+            std::memcpy(to, u"\uFFFD", sizeof(char16_t));
+            to += sizeof(char16_t), room -= sizeof(char16_t);
+            ++in, --left;
+            converter_.Reset();
+        }
+        produced = (size * sizeof(char16_t) - room) / sizeof(char16_t);
+        return size - left;
     }
     void Reset() override { converter_.Reset(); }
 

@@ -2,6 +2,8 @@
 // interface, the system's for file text (code page 0).
 #include <windows.h>
 
+#include <algorithm>
+
 #include "os/codepage.h"
 
 namespace qx::os {
@@ -86,15 +88,21 @@ class CodePageDecoder : public TextDecoder {
   public:
     explicit CodePageDecoder(UINT code_page) : code_page_(code_page) {}
 
-    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,
-                       std::u16string& out) override {
+    std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end, char16_t* out,
+                       std::size_t& produced) override {
         const std::size_t take = at_end ? size : CompleteCharacters(code_page_, bytes, size);
-        std::u16string part;
-        if (!MultiByteToUtf16(code_page_, 0, reinterpret_cast<const char*>(bytes), take, part)) {
+        const int units =
+            take == 0
+                ? 0
+                : MultiByteToWideChar(code_page_, 0, reinterpret_cast<const char*>(bytes),
+                                      static_cast<int>(take), Wide(out), static_cast<int>(size));
+        if (units > 0 || take == 0) {
+            produced = static_cast<std::size_t>(units);
+        } else {
             // Only a broken code page gets here: keep the bytes rather than lose them.
-            part.assign(bytes, bytes + take);
+            std::copy(bytes, bytes + take, out);
+            produced = take;
         }
-        out.append(part);
         return take;
     }
 

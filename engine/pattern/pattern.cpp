@@ -177,6 +177,23 @@ CMatchResult CPatternT<CHART>::Run(const CHART* text, int length, int from,
     return CMatchResult();
 }
 
+template <class CHART>
+std::vector<typename CPatternT<CHART>::RequiredLiteral> CPatternT<CHART>::RequiredLiterals() const {
+    const auto view = [](const CBufferRefT<CHART>& literal) {
+        return std::basic_string_view<CHART>(literal.GetBuffer(),
+                                             static_cast<std::size_t>(literal.GetSize()));
+    };
+    std::vector<RequiredLiteral> literals;
+    if (m_filter.m_literal.GetSize() > 0) {
+        literals.push_back({view(m_filter.m_literal), m_filter.m_nLiteralOffset});
+    }
+    for (int i = 0; i < m_filter.m_alternatives.GetSize(); ++i) {
+        literals.push_back(
+            {view(m_filter.m_alternatives[i].literal), m_filter.m_alternatives[i].offset});
+    }
+    return literals;
+}
+
 template class CPatternT<char16_t>;
 
 MatchOutcome TestPattern(const char16_t* pattern, const char16_t* text, std::size_t length,

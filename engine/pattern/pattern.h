@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
+#include <vector>
 
 #include "pattern_builder.h"
 #include "pattern_filter.h"
@@ -66,6 +68,15 @@ class CPatternT {
     // recursions, conditions and possessive quantifiers whose lookarounds
     // take a bounded number of units (see pattern_linear.h for the rest).
     bool LinearSearchable() const { return m_linear.Usable(); }
+
+    // Literals of which every match holds one, each at its distance from the
+    // match's start, as the search filter found them: one literal, or the
+    // branches of an alternation; none when it can tell none.
+    struct RequiredLiteral {
+        std::basic_string_view<CHART> text;
+        int offset;
+    };
+    std::vector<RequiredLiteral> RequiredLiterals() const;
 
     int GetMaxGroupNumber() const { return m_builder.m_nMaxNumber; }
     int GetFlags() const { return m_builder.m_nFlags; }

@@ -179,6 +179,40 @@ int FindLiteral(const ElxInterface* element, int depth, int& offset, CBufferRefT
     return -1;
 }
 
+// As FindLiteral, but an alternation whose branches each begin with a
+// literal after a fixed-width part yields one literal per branch. 1: `found`
+// holds them; 0: the element was passed (offset advanced); -1: give up.
+constexpr int kMaxAlternatives = 16;
+
+template <class CHART>
+int FindLiterals(const ElxInterface* element, int depth, int& offset,
+                 CBufferT<typename CSearchFilterT<CHART>::Alternative>& found) {
+    if (element == nullptr || depth > kMaxAnalysisDepth) return -1;
+    if (auto alternative = Exactly<CAlternativeElxT<0>>(element)) {
+        const int branches = alternative->m_elxlist.GetSize();
+        if (branches == 0 || branches > kMaxAlternatives) return -1;
+        for (int i = 0; i < branches; ++i) {
+            int at = offset;
+            CBufferRefT<CHART> literal;
+            if (FindLiteral(alternative->m_elxlist[i], depth + 1, at, literal) != 1) return -1;
+            found.Push({literal, at});
+        }
+        return 1;
+    }
+    if (auto list = Exactly<CListElxT<0>>(element)) {
+        if (list->m_brightleft) return -1;
+        for (int i = 0; i < list->m_elxlist.GetSize(); ++i) {
+            const int result = FindLiterals<CHART>(list->m_elxlist[i], depth + 1, offset, found);
+            if (result != 0) return result;
+        }
+        return 0;
+    }
+    CBufferRefT<CHART> literal;
+    const int result = FindLiteral(element, depth, offset, literal);
+    if (result == 1) found.Push({literal, offset});
+    return result;
+}
+
 // An element that always takes exactly one unit, left to right, and whose
 // MatchAgain only steps back.
 template <class CHART>
@@ -225,6 +259,7 @@ void CSearchFilterT<CHART>::Reset() {
     m_bHighUnits = false;
     m_literal = CBufferRefT<CHART>();
     m_nLiteralOffset = 0;
+    m_alternatives.Clear();
 }
 
 template <class CHART>
@@ -236,10 +271,14 @@ void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
     for (int i = 0; i < 4; ++i) m_first[i] = units.bits[i];
     m_bHighUnits = units.high;
     int offset = 0;
-    if (FindLiteral(top, 0, offset, m_literal) == 1)
+    if (FindLiteral(top, 0, offset, m_literal) == 1) {
         m_nLiteralOffset = offset;
-    else
-        m_literal = CBufferRefT<CHART>();
+        return;
+    }
+    m_literal = CBufferRefT<CHART>();
+    offset = 0;
+    if (FindLiterals<CHART>(top, 0, offset, m_alternatives) != 1 || m_alternatives.GetSize() < 2)
+        m_alternatives.Clear();
 }
 
 template <class CHART>
@@ -248,6 +287,21 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
         return unit < 256 ? ((m_first[unit >> 6] >> (unit & 63)) & 1) != 0 : m_bHighUnits;
     };
     const int count = m_literal.GetSize();
+    if (count == 0 && m_alternatives.GetSize() > 0) {
+        // A start where one of the branches' literals stands.
+        for (; pos < length; ++pos) {
+            if (!mayBegin(text[pos])) continue;
+            for (int i = 0; i < m_alternatives.GetSize(); ++i) {
+                const Alternative& branch = m_alternatives[i];
+                const int at = pos + branch.offset;
+                const int size = branch.literal.GetSize();
+                if (at + size <= length &&
+                    SameUnits(text + at, branch.literal.GetBuffer(), size, false))
+                    return pos;
+            }
+        }
+        return -1;
+    }
     if (count == 0) {
         for (; pos < length; ++pos)
             if (mayBegin(text[pos])) return pos;

@@ -30,6 +30,13 @@ class CSearchFilterT {
     // its start (none when empty); a view of the compiled string element.
     CBufferRefT<CHART> m_literal;
     int m_nLiteralOffset = 0;
+    // Without one such literal: literals of which every match holds one at
+    // its distance from the start (the branches of an alternation), or none.
+    struct Alternative {
+        CBufferRefT<CHART> literal;
+        int offset;
+    };
+    CBufferT<Alternative> m_alternatives;
 };
 
 // Gives every greedy quantifier over single units, left to right, the units

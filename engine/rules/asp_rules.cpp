@@ -121,7 +121,7 @@ Decision AspCascade(const RuleText& t) {
     if (t.Has(u"scan(targetip, portnum)") && t.Has(u"adodb.connection"))
         return Suspicious(kPortScanner);
     if (t.Has(u"-ip=0.0.0.0") && t.Has(u"http://127.0.0.1")) return Dangerous(kServUElevation);
-    if (t.Length() < kOneLinerUnits)
+    if (t.ShorterThan(kOneLinerUnits))
         return t.FirstOf({If(u"eval_r(request(", Dangerous(kEvalRRequest)),
                           If(u"eval(request(", Dangerous(kEvalRequest))});
     return Nothing();

@@ -1,8 +1,9 @@
 #include "rules/rule_frame.h"
 
-#include <new>
+#include <algorithm>
 
 #include "pattern/pattern.h"
+#include "rules/rule_index.h"
 
 namespace qx {
 namespace {
@@ -22,8 +23,9 @@ std::u16string ReasonSentence(const Decision& decision) {
 }  // namespace
 
 void FoldText(std::u16string& text) {
+    // Without a branch, so that the compiler can do many units a step.
     for (char16_t& unit : text) {
-        if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 0x20);
+        unit = static_cast<char16_t>(unit + ((static_cast<unsigned>(unit - u'A') < 26u) << 5));
     }
 }
 
@@ -32,17 +34,10 @@ bool FindKeyword(std::u16string_view folded_text, std::u16string_view keyword) {
 }
 
 bool MatchPattern(const char16_t* pattern, std::u16string_view folded_text, bool& stopped) {
-    try {
-        const pattern::CPatternT<char16_t> compiled(pattern);
-        pattern::CMatchContext context;
-        const bool matched =
-            compiled.Search(folded_text.data(), folded_text.size(), context).IsMatched();
-        stopped = stopped || context.Aborted();
-        return matched;
-    } catch (const std::bad_alloc&) {
-        stopped = true;  // no memory to compile: a bound like the others
-        return false;
-    }
+    const pattern::MatchOutcome outcome =
+        pattern::TestPattern(pattern, folded_text.data(), folded_text.size());
+    stopped = stopped || outcome == pattern::MatchOutcome::kStopped;
+    return outcome == pattern::MatchOutcome::kMatch;
 }
 
 RuleItem Row(Signature row) {
@@ -57,18 +52,62 @@ RuleItem UploadModuleRow(Signature row) {
     return Row(row, SuspiciousUploadModule(SignatureRow(row).name));
 }
 
-Decision RuleText::FirstOf(std::initializer_list<RuleItem> items) const {
-    for (const RuleItem& item : items) {
-        if (Has(item.keyword)) return item.decision;
+bool RuleText::Has(std::u16string_view keyword, const char* file, int line) const {
+    return HasKeyword(keyword, {file, line, 0});
+}
+
+bool RuleText::HasKeyword(std::u16string_view keyword, const QuestionSite& site) const {
+    if (keyword.empty()) return true;
+    if (questioner_) return questioner_->AskKeyword(keyword, site);
+    if (index_) {
+        const int k = index_->KeywordIndex(keyword);
+        if (k >= 0) return (*first_)[static_cast<std::size_t>(k)] != KeywordAutomaton::kAbsent;
+    }
+    return FindKeyword(text_, keyword);
+}
+
+bool RuleText::Matches(const char16_t* pattern, const char* file, int line) const {
+    if (questioner_) return questioner_->AskPattern(pattern, {file, line, 0});
+    const RuleIndex::Pattern* compiled = index_ ? index_->Find(pattern) : nullptr;
+    if (!compiled) return MatchPattern(pattern, text_, stopped_);
+    std::size_t from = 0;
+    if (!compiled->literals.empty()) {
+        // No match can start before the first place where one of its
+        // literals stands, less that literal's distance; none: no match.
+        from = KeywordAutomaton::kAbsent;
+        for (const auto& [keyword, distance] : compiled->literals) {
+            const std::size_t at = (*first_)[static_cast<std::size_t>(keyword)];
+            if (at == KeywordAutomaton::kAbsent) continue;
+            const auto back = static_cast<std::size_t>(distance);
+            from = std::min(from, at > back ? at - back : 0);
+        }
+        if (from == KeywordAutomaton::kAbsent) return false;
+    }
+    const pattern::MatchOutcome outcome = compiled->compiled.Test(text_.data(), text_.size(), from);
+    stopped_ = stopped_ || outcome == pattern::MatchOutcome::kStopped;
+    return outcome == pattern::MatchOutcome::kMatch;
+}
+
+bool RuleText::ShorterThan(std::size_t units, const char* file, int line) const {
+    if (questioner_) return questioner_->AskShorter({file, line, 0});
+    return text_.size() < units;
+}
+
+Decision RuleText::FirstOf(std::initializer_list<RuleItem> items, const char* file,
+                           int line) const {
+    int item = 0;
+    for (const RuleItem& entry : items) {
+        if (HasKeyword(entry.keyword, {file, line, ++item})) return entry.decision;
     }
     return Nothing();
 }
 
-CascadeRating RunCascade(Cascade cascade, std::u16string& text) {
+CascadeRating RunCascade(Cascade cascade, std::u16string_view text, const RuleIndex* index) {
     CascadeRating result;
     if (text.empty()) return result;
-    FoldText(text);
-    const RuleText rule_text(text);
+    std::vector<std::size_t> first;
+    if (index) index->FindKeywords(text, first);
+    const RuleText rule_text = index ? RuleText(text, *index, first) : RuleText(text);
     const Decision decision = cascade(rule_text);
     result.search_stopped = rule_text.SearchStopped();
     if (decision.verdict == VerdictNone) return result;

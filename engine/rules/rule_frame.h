@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine_types.h"
 #include "rules/signature_table.h"
@@ -79,25 +80,68 @@ inline RuleItem Otherwise(Decision decision) {
     return {{}, decision};
 }
 
-// The folded text of one file as the cascades query it.
+class RuleIndex;
+class CascadeQuestioner;
+
+// Where in a cascade a question is asked: its call site's line (and for
+// FirstOf the item's place), filled in by the compiler's builtins as default
+// arguments.
+struct QuestionSite {
+    const char* file;
+    int line, item;
+    bool operator==(const QuestionSite&) const = default;
+};
+
+// The folded text of one file as the cascades query it. It answers in one
+// of two ways with the same answers: the reference way searches for each
+// keyword and compiles and tests each pattern as the cascade asks; the
+// one-pass way looks the keywords up in what one pass over the text found
+// (see rule_index.h) and tests a pattern, compiled once, only when the
+// literal it requires occurs, from where that literal can first start.
 class RuleText {
   public:
     explicit RuleText(std::u16string_view folded) : text_(folded) {}
+    // `first`: where each of the index's keywords first occurs in the text.
+    RuleText(std::u16string_view folded, const RuleIndex& index,
+             const std::vector<std::size_t>& first)
+        : text_(folded), index_(&index), first_(&first) {}
+    // Answers as the questioner says (the exploration of a cascade).
+    explicit RuleText(CascadeQuestioner& questioner) : questioner_(&questioner) {}
 
-    bool Has(std::u16string_view keyword) const { return FindKeyword(text_, keyword); }
-    bool Matches(const char16_t* pattern) const { return MatchPattern(pattern, text_, stopped_); }
-    std::size_t Length() const { return text_.size(); }
+    bool Has(std::u16string_view keyword, const char* file = __builtin_FILE(),
+             int line = __builtin_LINE()) const;
+    bool Matches(const char16_t* pattern, const char* file = __builtin_FILE(),
+                 int line = __builtin_LINE()) const;
+    // Whether the text has fewer than `units` units.
+    bool ShorterThan(std::size_t units, const char* file = __builtin_FILE(),
+                     int line = __builtin_LINE()) const;
 
     // The decision of the first item, in order, whose keyword is found;
     // Nothing() when none is.
-    Decision FirstOf(std::initializer_list<RuleItem> items) const;
+    Decision FirstOf(std::initializer_list<RuleItem> items, const char* file = __builtin_FILE(),
+                     int line = __builtin_LINE()) const;
 
     // Whether a pattern search stopped at a bound of the pattern engine.
     bool SearchStopped() const { return stopped_; }
 
   private:
+    bool HasKeyword(std::u16string_view keyword, const QuestionSite& site) const;
+
     std::u16string_view text_;
+    const RuleIndex* index_ = nullptr;
+    const std::vector<std::size_t>* first_ = nullptr;
+    CascadeQuestioner* questioner_ = nullptr;
     mutable bool stopped_ = false;
+};
+
+// Answers a cascade's questions while it is explored.
+class CascadeQuestioner {
+  public:
+    virtual ~CascadeQuestioner() = default;
+    virtual bool AskKeyword(std::u16string_view keyword, const QuestionSite& site) = 0;
+    virtual bool AskPattern(const char16_t* pattern, const QuestionSite& site) = 0;
+    // Whether the text is shorter than the cascade's bound.
+    virtual bool AskShorter(const QuestionSite& site) = 0;
 };
 
 using Cascade = Decision (*)(const RuleText& text);
@@ -108,7 +152,9 @@ struct CascadeRating {
     bool search_stopped = false;
 };
 
-// Folds `text` in place and runs the cascade over it.
-CascadeRating RunCascade(Cascade cascade, std::u16string& text);
+// Runs the cascade over a folded text: the one-pass way with the index, the
+// reference way without.
+CascadeRating RunCascade(Cascade cascade, std::u16string_view folded,
+                         const RuleIndex* index = nullptr);
 
 }  // namespace qx

@@ -18,6 +18,11 @@ Decision JspCascade(const RuleText& text);
 
 Cascade CascadeOf(Family family);
 
+class RuleIndex;
+// The index of the family's cascade (see rule_index.h), built on first use
+// and then shared, read-only, by every thread.
+const RuleIndex& RuleIndexOf(Family family);
+
 // Reads the file at `path` and rates it (see file_rating.h, which also tells
 // what could not be checked).
 Rating CheckAspFile(std::u16string_view path);

@@ -117,7 +117,10 @@ TEST(Utf8Decoder, SequencesSplitAcrossBlocksAndFourByteForms) {
     for (std::size_t end = 1; end <= bytes.size(); ++end) {
         const bool at_end = end == bytes.size();
         const auto* start = reinterpret_cast<const std::uint8_t*>(bytes.data()) + pending;
-        pending += decoder.Decode(start, end - pending, at_end, out);
+        char16_t units[16];
+        std::size_t produced = 0;
+        pending += decoder.Decode(start, end - pending, at_end, units, produced);
+        out.append(units, produced);
     }
     EXPECT_EQ(pending, bytes.size());
     EXPECT_EQ(out, u"a\u6D77\U0001F600\uFFFD");

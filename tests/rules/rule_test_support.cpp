@@ -7,6 +7,7 @@
 
 #include "fingerprint.h"
 #include "os/codepage.h"
+#include "rules/rule_index.h"
 #include "temp_tree.h"
 
 namespace qx::test {
@@ -46,9 +47,23 @@ RuleResult RunRuleSetOn(RuleSet rule_set, const std::filesystem::path& file) {
     return {rating.verdict, os::Utf16ToUtf8(rating.reason), rating.reason.empty()};
 }
 
+void ExpectBothWaysAlike(Family family, std::u16string text) {
+    FoldText(text);
+    const CascadeRating reference = RunCascade(CascadeOf(family), text);
+    const CascadeRating one_pass = RunCascade(CascadeOf(family), text, &RuleIndexOf(family));
+    EXPECT_EQ(one_pass.rating.verdict, reference.rating.verdict);
+    EXPECT_EQ(one_pass.rating.reason, reference.rating.reason);
+    EXPECT_EQ(one_pass.search_stopped, reference.search_stopped);
+}
+
 void ExpectRuleCases(RuleSet rule_set, std::span<const RuleCase> cases) {
+    const Family family = rule_set == CheckAspFile    ? Family::kAsp
+                          : rule_set == CheckAspxFile ? Family::kAspx
+                          : rule_set == CheckPhpFile  ? Family::kPhp
+                                                      : Family::kJsp;
     TempTree dir;
     for (const RuleCase& rule_case : cases) {
+        ExpectBothWaysAlike(family, os::Utf8ToUtf16(rule_case.content));
         const bool ascii = std::all_of(rule_case.content.begin(), rule_case.content.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         const std::string variants[] = {rule_case.content, AsciiUpper(rule_case.content)};

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine_types.h"
+#include "rules/rule_sets.h"
 
 namespace qx::test {
 
@@ -42,8 +43,13 @@ struct RuleCase {
 };
 
 // Runs every case as written and upper-cased, in UTF-8 and UTF-16 of both
-// byte orders with marks, and without a mark when the content is ASCII.
+// byte orders with marks, and without a mark when the content is ASCII; the
+// one-pass way and the reference way must rate each text alike.
 void ExpectRuleCases(RuleSet rule_set, std::span<const RuleCase> cases);
+
+// Rates `text` (UTF-16, not yet folded) with the family's cascade both ways
+// and expects the same verdict, reason and stop.
+void ExpectBothWaysAlike(Family family, std::u16string text);
 
 // Bytes that make the CRC-64/WE of `content` followed by them equal `target`.
 std::string BytesForcingFingerprint(std::string_view content, std::uint64_t target);

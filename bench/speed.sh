@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The scan's speed on real trees, side by side in one run: PHP and JSP code
+# from Debian's packages (downloaded and unpacked under the build folder,
+# nothing installed) and the generated corpus of rules_scan_bench. For each
+# tree, medians of 3 runs of: quellix -j1, quellix on every core, the
+# step-by-step reference (--reference-rules), `rg -ciF -j1` with 8 keywords
+# over the same files, and yara -p 1 with a rule file of ours when yara is
+# installed. Fails when the reference and the one-pass way find differently.
+# Prints a Markdown table in MB/s of script files (the files the scan rates).
+# Usage: bench/speed.sh [BUILD_DIR]   (default build/, the linux preset)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+quellix=$build/bin/quellix
+[ -x "$quellix" ] || { echo "build quellix first (cmake --build --preset linux)" >&2; exit 2; }
+command -v rg >/dev/null || { echo "rg (Debian: ripgrep) is needed for the floor" >&2; exit 2; }
+work=$build/bench-trees
+mkdir -p "$work"
+
+# Debian's packaged trees: only the files under usr/share (the rest are links
+# into the system that the unpacked tree does not have).
+fetch() { # package
+  [ -d "$work/$1" ] && return
+  (cd "$work" && apt-get download "$1" >/dev/null 2>&1 && dpkg-deb -x "$1"_*.deb "$1" && rm -f "$1"_*.deb)
+}
+for package in wordpress mediawiki phpmyadmin tomcat10-examples; do fetch "$package"; done
+trees=()
+for package in wordpress mediawiki phpmyadmin tomcat10-examples; do
+  [ -d "$work/$package/usr/share" ] && trees+=("$work/$package/usr/share")
+done
+[ ${#trees[@]} -gt 0 ] || { echo "cannot download the Debian packages" >&2; exit 2; }
+
+# The generated corpus: pages of every family, some with planted findings.
+corpus=$build/bench-corpus/rules
+[ -d "$corpus" ] || "$build/bin/rules_scan_bench" --benchmark_filter=NONE "$corpus" >/dev/null
+
+globs=(-g '*.{asp,asa,cer,inc,htr,cdx,aspx,ascx,asax,ashx,php,php3,php4,php5,phtml,jsp,jspx}')
+script_bytes() { # trees... -> bytes of the files the scan rates
+  rg --files -j1 "${globs[@]}" "$@" 2>/dev/null | tr '\n' '\0' | du -cb --files0-from=- | tail -1 | cut -f1
+}
+
+median() { # command... -> median wall seconds of 3 runs
+  local times=()
+  for _ in 1 2 3; do
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    end=$(date +%s.%N)
+    times+=("$(echo "$end - $start" | bc)")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
+}
+
+rate() { # bytes seconds -> MB/s
+  echo "scale=1; $1 / 1000000 / $2" | bc
+}
+
+rules=$build/bench-yara.yar
+cat >"$rules" <<'YARA'
+rule eval_of_request { strings: $a = /eval\s*\(\s*\$_(POST|GET|REQUEST)/ nocase condition: $a }
+rule base64_eval { strings: $a = "eval(base64_decode(" nocase condition: $a }
+rule shell_exec_get { strings: $a = /(system|passthru|shell_exec)\s*\(\s*\$_GET/ nocase condition: $a }
+rule wscript_shell { strings: $a = "wscript.shell" nocase condition: $a }
+YARA
+
+echo "| Tree | MB | quellix -j1 | quellix -j$(nproc) | reference | rg -ciF -j1 | yara -p 1 |"
+echo "|---|---|---|---|---|---|---|"
+status=0
+for tree in "${trees[@]}" "$corpus"; do
+  name=$(basename "$(dirname "$(dirname "$tree")")")
+  [ "$tree" = "$corpus" ] && name="generated corpus"
+  bytes=$(script_bytes "$tree")
+  # The one-pass way and the reference must find the same.
+  "$quellix" scan --json --no-progress -j1 "$tree" 2>/dev/null | grep -v '"summary"' >"$work/fast.json" || true
+  "$quellix" scan --json --no-progress -j1 --reference-rules "$tree" 2>/dev/null | grep -v '"summary"' >"$work/reference.json" || true
+  if ! cmp -s "$work/fast.json" "$work/reference.json"; then
+    echo "FINDINGS DIFFER on $tree" >&2
+    status=1
+  fi
+  one=$(median "$quellix" scan -q --no-progress -j1 "$tree")
+  all=$(median "$quellix" scan -q --no-progress "$tree")
+  reference=$(median "$quellix" scan -q --no-progress -j1 --reference-rules "$tree")
+  floor=$(median rg -ciF -j1 "${globs[@]}" -e eval -e execute -e system -e passthru \
+    -e shell_exec -e base64_decode -e wscript.shell -e getruntime "$tree")
+  yara_rate="–"
+  if command -v yara >/dev/null; then
+    yara_rate=$(rate "$bytes" "$(median yara -p 1 -r "$rules" "$tree")")
+  fi
+  echo "| $name | $(echo "scale=1; $bytes / 1000000" | bc) | $(rate "$bytes" "$one") |" \
+       "$(rate "$bytes" "$all") | $(rate "$bytes" "$reference") | $(rate "$bytes" "$floor") | $yara_rate |"
+done
+exit $status
