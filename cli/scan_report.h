@@ -1,9 +1,11 @@
 // The command line's scan client: routes files by the plan, prints every
 // finding and every problem as it comes (text or JSON, in walk order),
-// counts them and ends with the summary and the exit status.
+// moves the files found at the quarantine level out of the tree, counts them
+// and ends with the summary and the exit status.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "console.h"
 #include "frontend/shown_texts.h"
@@ -42,6 +44,12 @@ class ScanReport : public ScanClient {
     frontend::ScanTotals totals_;
     int unchecked_ = 0;
 };
+
+// Makes sure that the plan's quarantine directory, if it has one, can take
+// files before anything under `roots` is scanned: throws UsageError saying
+// why not (the platform has no quarantine, the directory lies inside a
+// scanned tree, or it cannot be created or is not safe).
+void CheckQuarantine(const ScanPlan& plan, const std::vector<std::string>& roots);
 
 // Why a problem left a file unchecked, as the command line says it.
 std::string ProblemText(const qx::Problem& problem);
