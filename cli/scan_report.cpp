@@ -95,6 +95,8 @@ void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
         Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(reason));
         if (moved.ok) Output::Error(Escaped(path) + ": quarantined as " + moved.id);
     }
+    Echo(Escaped(path) + ": " + ToUtf8(word) + " (" + level + "): " + Escaped(reason) +
+         (moved.ok ? "; quarantined as " + moved.id : ""));
     // The file stays where it was.
     if (quarantining && !moved.ok) Problem(path, "not quarantined: " + moved.error);
 }
@@ -112,6 +114,7 @@ void ScanReport::Problem(const std::u16string& path, const std::string& what) {
     } else {
         Output::Error(Escaped(path) + ": " + what);
     }
+    Echo(Escaped(path) + ": " + what);
 }
 
 void ScanReport::Finish() {

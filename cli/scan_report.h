@@ -4,6 +4,7 @@
 // and ends with the summary and the exit status.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ class ScanReport : public ScanClient {
     void BeginRoot(const std::u16string& root) { root_ = root; }
     // A problem met outside the engine (a PATH from --files-from that is gone).
     void Problem(const std::u16string& path, const std::string& what);
+    // Also hands every finding and problem shown to `echo`, as one line of
+    // plain text (the system log).
+    void EchoTo(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
 
     bool StopRequested() const override;
     FileRoute Route(const std::u16string& path, std::u16string_view name) override;
@@ -37,12 +41,16 @@ class ScanReport : public ScanClient {
 
   private:
     std::u16string BelowRoot(const std::u16string& path) const;
+    void Echo(const std::string& line) const {
+        if (echo_) echo_(line);
+    }
 
     const ScanPlan& plan_;
     ProgressLine progress_;
     std::u16string root_;
     frontend::ScanTotals totals_;
     int unchecked_ = 0;
+    std::function<void(const std::string&)> echo_;
 };
 
 // Makes sure that the plan's quarantine directory, if it has one, can take
