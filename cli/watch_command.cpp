@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "console.h"
 #include "interrupt.h"
+#include "os/path.h"
 #include "scan_options.h"
 #include "scan_report.h"
 #include "settling_paths.h"
@@ -28,6 +29,22 @@ using std::chrono::milliseconds;
 constexpr milliseconds kQuiet{500};
 // The longest the watch waits before it looks for a signal again.
 constexpr milliseconds kLongestWait{200};
+
+// Whether the directories between `root` and the file at `path` are all
+// still real ones. Files are rated by path: one swapped for a link since the
+// change was seen must not lead the rating (or the quarantine) out of the
+// tree, which the walk never leaves either.
+bool WithoutLinks(const std::u16string& root, const std::u16string& path) {
+    if (path.size() <= root.size() + 1 || path.compare(0, root.size(), root) != 0) return false;
+    for (std::size_t slash = path.find(os::kPathSeparator, root.size() + 1);
+         slash != std::u16string::npos; slash = path.find(os::kPathSeparator, slash + 1)) {
+        std::error_code error;
+        const auto status =
+            std::filesystem::symlink_status(FsPath(ToUtf8(path.substr(0, slash))), error);
+        if (error || !std::filesystem::is_directory(status)) return false;
+    }
+    return true;
+}
 
 struct WatchOptions {
     ScanOptions scan;
@@ -105,13 +122,14 @@ class Watch {
   private:
     // Whether a file of this name is rated at all (before it is looked at).
     bool Rated(const std::u16string& path) const {
-        const std::size_t slash = path.find_last_of(u"/\\");
+        const std::size_t slash = path.rfind(os::kPathSeparator);
         const FileRoute route =
             plan_.Route(std::u16string_view(path).substr(slash == path.npos ? 0 : slash + 1));
         return route.family || route.inspect;
     }
 
     void RateFile(const std::u16string& path, std::size_t root) {
+        if (!WithoutLinks(roots_[root], path)) return;
         std::error_code error;
         const std::filesystem::file_status status =
             std::filesystem::status(FsPath(ToUtf8(path)), error);

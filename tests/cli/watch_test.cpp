@@ -173,6 +173,23 @@ TEST(WatchTest, RatesWhatArrivesOnceItSettles) {
     EXPECT_EQ(watch.Errors(), "");
 }
 
+TEST(WatchTest, NeverRatesThroughALinkSwappedIn) {
+    TempTree tree, outside;
+    tree.Write("seed.php", kShell);
+    outside.Write("d/x.php", kShell);
+    WatchProcess watch(WatchArgs(tree));
+    ExpectFinding(watch, tree.Root() / "seed.php");
+
+    // Written, then its directory swapped for a link out before it settled.
+    tree.Write("d/x.php", "<?php echo 1; ?>");
+    std::filesystem::rename(tree.Root() / "d", tree.Root() / "e");
+    std::filesystem::create_directory_symlink(outside.Root() / "d", tree.Root() / "d");
+    tree.Write("end.php", kShell);
+    ExpectFinding(watch, tree.Root() / "end.php");
+    EXPECT_EQ(watch.Terminate(), 0);
+    EXPECT_EQ(watch.Unread(), "");
+}
+
 TEST(WatchTest, RescansAfterTheKernelDroppedChanges) {
     long queue = 0;
     std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> queue;
