@@ -9,6 +9,7 @@ namespace qx::cli {
 
 void AddScanCommand(CLI::App& app, int& status);
 void AddCleanCommand(CLI::App& app, int& status);
+void AddWatchCommand(CLI::App& app, int& status);
 void AddNetstatCommand(CLI::App& app, int& status);
 void AddLocateCommand(CLI::App& app, int& status);
 void AddPowerCommand(CLI::App& app, int& status);

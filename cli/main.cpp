@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     int status = 0;
     qx::cli::AddScanCommand(app, status);
     qx::cli::AddCleanCommand(app, status);
+    qx::cli::AddWatchCommand(app, status);
     qx::cli::AddNetstatCommand(app, status);
     qx::cli::AddLocateCommand(app, status);
     qx::cli::AddPowerCommand(app, status);

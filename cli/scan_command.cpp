@@ -70,6 +70,7 @@ int Scan(const ScanCommandOptions& options) {
         paths.insert(paths.end(), listed.begin(), listed.end());
     }
     if (paths.empty()) throw UsageError("give a PATH to scan");
+    CheckQuarantine(plan, paths);
 
     ScanReport report(plan);
     for (const std::string& path : paths) {

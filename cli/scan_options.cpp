@@ -15,6 +15,13 @@ std::optional<Family> FamilyNamed(std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<ScanVerdict> LevelNamed(std::string_view name) {
+    if (name == "suspicious") return VerdictSuspicious;
+    if (name == "dangerous") return VerdictDangerous;
+    if (name == "trojan") return VerdictTrojan;
+    return std::nullopt;
+}
+
 // FAMILY=.EXT[,.EXT...]
 void AddExtensions(ScanPlan& plan, const std::string& spec) {
     const std::size_t equals = spec.find('=');
@@ -64,6 +71,11 @@ void AddScanOptions(CLI::App& command, ScanOptions& o) {
     command.add_flag("-q,--quiet", o.quiet, "no summary");
     // The cascades run the step-by-step way, to compare with the one-pass way.
     command.add_flag("--reference-rules", o.reference_rules)->group("");
+    command.add_option("--quarantine", o.quarantine,
+                       "move the files found at the quarantine level into DIR (see restore)");
+    command.add_option("--quarantine-level", o.quarantine_level,
+                       "the least level --quarantine moves: suspicious, dangerous or trojan "
+                       "(default: trojan)");
 }
 
 std::optional<std::uint64_t> ParseSize(std::string_view text) {
@@ -125,15 +137,18 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
         if (!os::MakeDecoder(o.encoding)) throw UsageError("unknown encoding: " + o.encoding);
         plan.settings.code_set = o.encoding;
     }
-    if (o.min_level == "suspicious") {
-        plan.min_level = VerdictSuspicious;
-    } else if (o.min_level == "dangerous") {
-        plan.min_level = VerdictDangerous;
-    } else if (o.min_level == "trojan") {
-        plan.min_level = VerdictTrojan;
-    } else {
+    const std::optional<ScanVerdict> min_level = LevelNamed(o.min_level);
+    if (!min_level) {
         throw UsageError("--min-level wants suspicious, dangerous or trojan: " + o.min_level);
     }
+    plan.min_level = *min_level;
+    const std::optional<ScanVerdict> quarantine_level = LevelNamed(o.quarantine_level);
+    if (!quarantine_level) {
+        throw UsageError("--quarantine-level wants suspicious, dangerous or trojan: " +
+                         o.quarantine_level);
+    }
+    plan.quarantine_dir = o.quarantine;
+    plan.quarantine_level = *quarantine_level;
     if (o.threads < 0 || o.threads > 1024) {
         throw UsageError("--threads wants a number from 1 to 1024");
     }

@@ -25,6 +25,7 @@ struct ScanOptions {
     std::string max_filesize, encoding;
     int threads = 0;  // 0: as many as the machine has cores
     bool reference_rules = false;
+    std::string quarantine, quarantine_level = "trojan";
 };
 
 // Registers the shared options on `command`.
@@ -39,6 +40,9 @@ struct ScanPlan {
     bool json = false, progress = true, quiet = false;
     // The inspector also looks at files that no rule set rates.
     bool inspect_all_files = false;
+    // Where findings from quarantine_level up are moved; none when empty.
+    std::string quarantine_dir;
+    ScanVerdict quarantine_level = VerdictTrojan;
 
     // How a file of this name is rated under the plan.
     FileRoute Route(std::u16string_view name) const;

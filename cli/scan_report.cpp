@@ -2,6 +2,7 @@
 
 #include "interrupt.h"
 #include "os/dir_reader.h"
+#include "quarantine.h"
 #include "text_file_read.h"
 
 namespace qx::cli {
@@ -73,18 +74,31 @@ void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
     }
     progress_.Clear();
     const std::u16string_view word = frontend::VerdictWord(verdict);
+    const std::string level(frontend::VerdictLevel(verdict));
     const Inspection& inspection = finding.inspection;
+    // The rule set's reason, then what the inspector matched.
+    std::u16string reason = finding.rating.reason;
+    if (!inspection.names.empty()) reason += (reason.empty() ? u"" : u" ") + inspection.names;
+
+    // Moved before the finding is shown, so that its line can name the entry.
+    // On POSIX ToUtf8 gives the name's exact bytes back.
+    const bool quarantining = !plan_.quarantine_dir.empty() && verdict >= plan_.quarantine_level;
+    const QuarantineResult moved =
+        quarantining ? Quarantine(ToUtf8(path), plan_.quarantine_dir, {level, ToUtf8(reason)})
+                     : QuarantineResult{};
     if (plan_.json) {
         Output::Line("{" + JsonPath(path) + ",\"verdict\":" + JsonString(word) + ",\"level\":\"" +
-                     std::string(frontend::VerdictLevel(verdict)) +
-                     "\",\"reason\":" + JsonString(finding.rating.reason) +
-                     (inspection.json.empty() ? "" : "," + inspection.json) + "}");
+                     level + "\",\"reason\":" + JsonString(finding.rating.reason) +
+                     (inspection.json.empty() ? "" : "," + inspection.json) +
+                     (moved.ok ? ",\"quarantined\":\"" + moved.id + "\"" : "") + "}");
     } else {
-        // The rule set's reason, then what the inspector matched.
-        std::u16string reason = finding.rating.reason;
-        if (!inspection.names.empty()) reason += (reason.empty() ? u"" : u" ") + inspection.names;
         Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(reason));
+        if (moved.ok) Output::Error(Escaped(path) + ": quarantined as " + moved.id);
     }
+    Echo(Escaped(path) + ": " + ToUtf8(word) + " (" + level + "): " + Escaped(reason) +
+         (moved.ok ? "; quarantined as " + moved.id : ""));
+    // The file stays where it was.
+    if (quarantining && !moved.ok) Problem(path, "not quarantined: " + moved.error);
 }
 
 void ScanReport::OnProblem(const std::u16string& path, const qx::Problem& problem) {
@@ -100,6 +114,7 @@ void ScanReport::Problem(const std::u16string& path, const std::string& what) {
     } else {
         Output::Error(Escaped(path) + ": " + what);
     }
+    Echo(Escaped(path) + ": " + what);
 }
 
 void ScanReport::Finish() {
@@ -121,6 +136,17 @@ void ScanReport::Finish() {
     }
     if (interrupted) summary += "扫描被中断。";
     Output::Line(summary);
+}
+
+void CheckQuarantine(const ScanPlan& plan, const std::vector<std::string>& roots) {
+    const std::string& dir = plan.quarantine_dir;
+    if (dir.empty()) return;
+    if (!QuarantineSupported()) throw UsageError(std::string(kQuarantineUnsupported));
+    // Inside a scanned tree, a served one, the files would stay within reach.
+    if (InsideAny(dir, roots))
+        throw UsageError("the quarantine directory " + dir + " lies inside a scanned tree");
+    const std::string error = PrepareQuarantineDir(dir);
+    if (!error.empty()) throw UsageError(error);  // it names the directory
 }
 
 int ScanReport::ExitStatus() const {

@@ -1,9 +1,12 @@
 // The command line's scan client: routes files by the plan, prints every
 // finding and every problem as it comes (text or JSON, in walk order),
-// counts them and ends with the summary and the exit status.
+// moves the files found at the quarantine level out of the tree, counts them
+// and ends with the summary and the exit status.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "console.h"
 #include "frontend/shown_texts.h"
@@ -20,6 +23,9 @@ class ScanReport : public ScanClient {
     void BeginRoot(const std::u16string& root) { root_ = root; }
     // A problem met outside the engine (a PATH from --files-from that is gone).
     void Problem(const std::u16string& path, const std::string& what);
+    // Also hands every finding and problem shown to `echo`, as one line of
+    // plain text (the system log).
+    void EchoTo(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
 
     bool StopRequested() const override;
     FileRoute Route(const std::u16string& path, std::u16string_view name) override;
@@ -35,13 +41,23 @@ class ScanReport : public ScanClient {
 
   private:
     std::u16string BelowRoot(const std::u16string& path) const;
+    void Echo(const std::string& line) const {
+        if (echo_) echo_(line);
+    }
 
     const ScanPlan& plan_;
     ProgressLine progress_;
     std::u16string root_;
     frontend::ScanTotals totals_;
     int unchecked_ = 0;
+    std::function<void(const std::string&)> echo_;
 };
+
+// Makes sure that the plan's quarantine directory, if it has one, can take
+// files before anything under `roots` is scanned: throws UsageError saying
+// why not (the platform has no quarantine, the directory lies inside a
+// scanned tree, or it cannot be created or is not safe).
+void CheckQuarantine(const ScanPlan& plan, const std::vector<std::string>& roots);
 
 // Why a problem left a file unchecked, as the command line says it.
 std::string ProblemText(const qx::Problem& problem);
