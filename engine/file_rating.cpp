@@ -34,12 +34,15 @@ FileRating OutOfMemory() {
 
 }  // namespace
 
+FileRater::~FileRater() = default;
+
 FileRater::FileRater(std::string_view code_set, std::uint64_t max_file_size,
                      std::unique_ptr<FileInspector> inspector, bool reference_rules)
     : unmarked_(code_set.empty() ? os::MakeAnsiDecoder() : os::MakeDecoder(code_set)),
       max_file_size_(max_file_size),
       inspector_(std::move(inspector)),
-      reference_rules_(reference_rules) {
+      reference_rules_(reference_rules),
+      buffers_(std::make_unique<ReadBuffers>()) {
     if (!unmarked_) unmarked_ = os::MakeAnsiDecoder();
 }
 
@@ -117,12 +120,12 @@ FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std:
             };
             bool cancelled;
             if (in_memory) {
-                CTextFileRead reader(bytes_, *unmarked_);
+                CTextFileRead reader(bytes_, *unmarked_, *buffers_);
                 RateText(*route.family, reader, result);
                 cancelled = known_good(
                     [&] { return ~Crc64WeUpdate(kCrc64WeInit, bytes_.data(), bytes_.size()); });
             } else {
-                CTextFileRead reader(std::move(file), *unmarked_);
+                CTextFileRead reader(std::move(file), *unmarked_, *buffers_);
                 RateText(*route.family, reader, result);
                 cancelled = known_good([&] { return FileFingerprint(reader.File()); });
             }

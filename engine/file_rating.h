@@ -22,6 +22,7 @@
 namespace qx {
 
 class CTextFileRead;
+struct ReadBuffers;
 
 struct FileRating {
     Finding finding;
@@ -48,6 +49,7 @@ class FileRater {
     explicit FileRater(std::string_view code_set = {}, std::uint64_t max_file_size = 0,
                        std::unique_ptr<FileInspector> inspector = nullptr,
                        bool reference_rules = false);
+    ~FileRater();
 
     FileRating Rate(const FileRoute& route, const os::Directory& directory,
                     std::u16string_view name, const std::u16string& path);
@@ -66,6 +68,7 @@ class FileRater {
     bool reference_rules_;
     std::u16string text_;  // reused: their capacity stays from file to file
     std::string bytes_;
+    std::unique_ptr<ReadBuffers> buffers_;
 };
 
 }  // namespace qx

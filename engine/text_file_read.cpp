@@ -31,30 +31,52 @@ const char16_t* FindLineBreak(const char16_t* p, const char16_t* end) {
 void AppendRun(std::u16string& text, const char16_t* begin, const char16_t* end, bool fold) {
     const std::size_t old = text.size();
     text.append(begin, end);
-    if (!fold) return;
-    for (char16_t* p = text.data() + old; p != text.data() + text.size(); ++p) {
-        *p = static_cast<char16_t>(*p + ((static_cast<unsigned>(*p - u'A') < 26u) << 5));
-    }
+    if (fold) LowerAsciiLetters(text.data() + old, text.size() - old);
 }
 
 }  // namespace
 
+void LowerAsciiLetters(char16_t* units, std::size_t count) {
+    // Four units a step: a lane from 'A' to 'Z' gains 0x20. The top bit of
+    // each lane is set aside so that the sums stay within their lanes.
+    constexpr std::uint64_t kOnes = 0x0001000100010001ull, kTops = kOnes * 0x8000;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, units + i, 8);
+        const std::uint64_t low = word & ~kTops;
+        const std::uint64_t at_least_a = (low + kOnes * (0x8000 - u'A')) & kTops;
+        const std::uint64_t above_z = (low + kOnes * (0x8000 - u'Z' - 1)) & kTops;
+        word += ((at_least_a & ~above_z & ~word) >> 10);  // 0x8000 >> 10 == 0x20
+        std::memcpy(units + i, &word, 8);
+    }
+    for (; i < count; ++i) {
+        units[i] =
+            static_cast<char16_t>(units[i] + ((static_cast<unsigned>(units[i] - u'A') < 26u) << 5));
+    }
+}
+
 CTextFileRead::CTextFileRead(std::u16string_view path)
-    : own_unmarked_(os::MakeAnsiDecoder()), unmarked_(own_unmarked_.get()) {
+    : own_buffers_(std::make_unique<ReadBuffers>()),
+      buffers_(own_buffers_.get()),
+      own_unmarked_(os::MakeAnsiDecoder()),
+      unmarked_(own_unmarked_.get()) {
     if (!file_.Open(path, os::File::Mode::kSharedRead)) return;
     Start(0);
     DetectEncoding();
 }
 
-CTextFileRead::CTextFileRead(os::File file, os::TextDecoder& unmarked) : unmarked_(&unmarked) {
+CTextFileRead::CTextFileRead(os::File file, os::TextDecoder& unmarked, ReadBuffers& buffers)
+    : buffers_(&buffers), unmarked_(&unmarked) {
     file_ = std::move(file);
     if (!file_.IsOpen()) return;
     Start(0);
     DetectEncoding();
 }
 
-CTextFileRead::CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked)
-    : memory_(bytes), in_memory_(true), unmarked_(&unmarked) {
+CTextFileRead::CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked,
+                             ReadBuffers& buffers)
+    : memory_(bytes), in_memory_(true), buffers_(&buffers), unmarked_(&unmarked) {
     Start(0);
     DetectEncoding();
 }
@@ -63,46 +85,48 @@ void CTextFileRead::Start(std::uint64_t offset) {
     offset_ = offset;
     end_of_file_ = file_drained_ = false;
     truncated_ = false;
-    raw_.clear();
+    buffers_->raw.clear();
     unmarked_->Reset();
 }
 
 void CTextFileRead::ReadBlock() {
     if (in_memory_) {
         const std::string_view block = memory_.substr(offset_, kBlockBytes);
-        raw_.append(block);
+        buffers_->raw.append(block);
         offset_ += block.size();
         if (block.empty()) file_drained_ = true;
         return;
     }
-    const std::size_t old = raw_.size();
-    raw_.resize(old + kBlockBytes);
-    const std::int64_t n = file_.ReadAt(offset_, raw_.data() + old, kBlockBytes);
+    // The block goes through a buffer of its own: growing buffers_->raw to read into
+    // it would clear the bytes first.
+    std::vector<char>& block = buffers_->block;
+    block.resize(kBlockBytes);
+    const std::int64_t n = file_.ReadAt(offset_, block.data(), kBlockBytes);
     if (n < 0) {
-        raw_.clear();
+        buffers_->raw.clear();
         const std::uint32_t error = file_.LastError();
         file_.Close();
         throw CTextFileException(error);
     }
-    raw_.resize(old + static_cast<std::size_t>(n));
+    buffers_->raw.append(block.data(), static_cast<std::size_t>(n));
     offset_ += static_cast<std::uint64_t>(n);
     if (n == 0) file_drained_ = true;
 }
 
 void CTextFileRead::DetectEncoding() {
-    while (raw_.size() < 3 && !file_drained_) ReadBlock();
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(raw_[i]); };
+    while (buffers_->raw.size() < 3 && !file_drained_) ReadBlock();
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(buffers_->raw[i]); };
     std::size_t mark = 0;
-    if (raw_.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
+    if (buffers_->raw.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
         encoding_ = EncodingUtf16LittleEndian, mark = 2;
-    } else if (raw_.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF) {
+    } else if (buffers_->raw.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF) {
         encoding_ = EncodingUtf16BigEndian, mark = 2;
-    } else if (raw_.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+    } else if (buffers_->raw.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
         encoding_ = EncodingUtf8, mark = 3;
     } else {
         encoding_ = EncodingAnsi;
     }
-    raw_.erase(0, mark);
+    buffers_->raw.erase(0, mark);
 }
 
 std::size_t CTextFileRead::Decode(const std::uint8_t* bytes, std::size_t size, char16_t* out,
@@ -140,16 +164,14 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
     bool after_cr = false;  // the last unit was a CR: an LF now belongs to it
     while (!end_of_file_) {
         if (!file_drained_) ReadBlock();
-        if (raw_.empty() && file_drained_) break;
-        if (units_capacity_ < raw_.size()) {
-            units_capacity_ = raw_.size();
-            units_ = std::make_unique<char16_t[]>(units_capacity_);
-        }
+        if (buffers_->raw.empty() && file_drained_) break;
+        std::vector<char16_t>& units = buffers_->units;
+        if (units.size() < buffers_->raw.size()) units.resize(buffers_->raw.size());
         std::size_t count = 0;
-        const std::size_t used = Decode(reinterpret_cast<const std::uint8_t*>(raw_.data()),
-                                        raw_.size(), units_.get(), count);
-        raw_.erase(0, used);
-        const char16_t* p = units_.get();
+        const std::size_t used = Decode(reinterpret_cast<const std::uint8_t*>(buffers_->raw.data()),
+                                        buffers_->raw.size(), units.data(), count);
+        buffers_->raw.erase(0, used);
+        const char16_t* p = units.data();
         const char16_t* const end = p + count;
         if (after_cr && p != end && *p == kLf) ++p;
         after_cr = false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "os/codepage.h"
 #include "os/file.h"
@@ -48,17 +49,28 @@ class CTextFileBase {
     os::File file_;
 };
 
+// Lowers the letters A to Z, and nothing else, whatever the locale.
+void LowerAsciiLetters(char16_t* units, std::size_t count);
+
+// A reader's scratch space. A caller that reads file after file keeps one,
+// so that no file pays for allocating (and clearing) its own.
+struct ReadBuffers {
+    std::vector<char> block;      // one block as read
+    std::string raw;              // bytes read but not yet decoded
+    std::vector<char16_t> units;  // one block's decoded units
+};
+
 class CTextFileRead : public CTextFileBase {
   public:
     // Opens the file for shared reading; a file that cannot be opened leaves
     // the reader closed (no exception) and at end of file. Unmarked text is
     // read in the ANSI code page.
     explicit CTextFileRead(std::u16string_view path);
-    // Reads a file already open; unmarked text goes through `unmarked`,
-    // which must outlive the reader.
-    CTextFileRead(os::File file, os::TextDecoder& unmarked);
+    // Reads a file already open; unmarked text goes through `unmarked`.
+    // Both, and `buffers`, must outlive the reader.
+    CTextFileRead(os::File file, os::TextDecoder& unmarked, ReadBuffers& buffers);
     // Reads a file's bytes already in memory, which must outlive the reader.
-    CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked);
+    CTextFileRead(std::string_view bytes, os::TextDecoder& unmarked, ReadBuffers& buffers);
 
     TextEncoding Encoding() const { return encoding_; }
     bool IsOpen() const override { return in_memory_ || CTextFileBase::IsOpen(); }
@@ -95,9 +107,8 @@ class CTextFileRead : public CTextFileBase {
     std::uint64_t offset_ = 0;  // of the next byte to read
     std::string_view memory_;   // the bytes, when they are in memory
     bool in_memory_ = false;
-    std::string raw_;                    // bytes read but not yet decoded
-    std::unique_ptr<char16_t[]> units_;  // one block's decoded units
-    std::size_t units_capacity_ = 0;
+    std::unique_ptr<ReadBuffers> own_buffers_;
+    ReadBuffers* buffers_ = nullptr;
     os::Utf8Decoder marked_utf8_{3};  // a UTF-8 mark: up to three bytes a unit
     std::unique_ptr<os::TextDecoder> own_unmarked_;
     os::TextDecoder* unmarked_ = nullptr;

@@ -1,5 +1,7 @@
 #include "pattern_filter.h"
 
+#include <string_view>
+
 #include "pattern_text.h"
 
 namespace qx::pattern {
@@ -213,6 +215,18 @@ int FindLiterals(const ElxInterface* element, int depth, int& offset,
     return result;
 }
 
+// How often a unit stands in script text, by rank: letters in the order of
+// their frequency in source code, then digits and punctuation, then the rest
+// (other units, Chinese among them, are rarer still).
+template <class CHART>
+int Commonness(CHART unit) {
+    static constexpr std::string_view kByFrequency =
+        " etaorisnlcdpu_m$fhgy()b.,;=v'\"kwx-/>0<1j:q2z[]{}3#4*5&!@689%7|+?~`^";
+    const std::size_t rank =
+        unit < 128 ? kByFrequency.find(static_cast<char>(unit)) : std::string_view::npos;
+    return rank == std::string_view::npos ? -1 : static_cast<int>(kByFrequency.size() - rank);
+}
+
 // An element that always takes exactly one unit, left to right, and whose
 // MatchAgain only steps back.
 template <class CHART>
@@ -259,6 +273,7 @@ void CSearchFilterT<CHART>::Reset() {
     m_bHighUnits = false;
     m_literal = CBufferRefT<CHART>();
     m_nLiteralOffset = 0;
+    m_nRareIndex = 0;
     m_alternatives.Clear();
 }
 
@@ -273,6 +288,9 @@ void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
     int offset = 0;
     if (FindLiteral(top, 0, offset, m_literal) == 1) {
         m_nLiteralOffset = offset;
+        for (int i = 1; i < m_literal.GetSize(); ++i) {
+            if (Commonness(m_literal[i]) < Commonness(m_literal[m_nRareIndex])) m_nRareIndex = i;
+        }
         return;
     }
     m_literal = CBufferRefT<CHART>();
@@ -307,15 +325,17 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
             if (mayBegin(text[pos])) return pos;
         return -1;
     }
-    const CHART first = m_literal[0];
+    // Look for the literal's rarest unit, then for the literal around it.
+    const int rare = m_nRareIndex;
+    const CHART unit = m_literal[rare];
     const int last = length - count;  // the literal's last possible position
     for (int at = pos + m_nLiteralOffset; at <= last; ++at) {
-        const CHART* scan = text + at;
-        const CHART* stop = text + last + 1;
-        while (scan < stop && *scan != first) ++scan;
+        const CHART* scan = text + at + rare;
+        const CHART* stop = text + last + rare + 1;
+        while (scan < stop && *scan != unit) ++scan;
         if (scan == stop) return -1;
-        at = static_cast<int>(scan - text);
-        if (SameUnits(scan + 1, m_literal.GetBuffer() + 1, count - 1, false) &&
+        at = static_cast<int>(scan - text) - rare;
+        if (SameUnits(text + at, m_literal.GetBuffer(), count, false) &&
             mayBegin(text[at - m_nLiteralOffset]))
             return at - m_nLiteralOffset;
     }

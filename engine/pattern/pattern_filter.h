@@ -30,6 +30,9 @@ class CSearchFilterT {
     // its start (none when empty); a view of the compiled string element.
     CBufferRefT<CHART> m_literal;
     int m_nLiteralOffset = 0;
+    // The literal's unit that text has least often, which the search looks
+    // for first.
+    int m_nRareIndex = 0;
     // Without one such literal: literals of which every match holds one at
     // its distance from the start (the branches of an alternation), or none.
     struct Alternative {

@@ -3,17 +3,32 @@
 #include <deque>
 
 namespace qx {
+namespace {
+
+// A two-unit window's bucket in the start filter; different windows may
+// share one, which only lets a position through that could have been skipped.
+std::size_t Bigram(char16_t first, char16_t second) {
+    return ((static_cast<std::size_t>(first) << 7) ^ second) & 0xFFFF;
+}
+
+}  // namespace
 
 KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywords)
-    : class_of_(0x10000, 0) {
+    : class_of_(0x10000, 0), starts_(0x10000 / 64, 0) {
     for (const std::u16string_view keyword : keywords) {
         for (const char16_t unit : keyword) {
             if (class_of_[unit] == 0) class_of_[unit] = static_cast<std::uint16_t>(classes_++);
         }
+        if (keyword.size() == 1) skip_ = false;  // one unit has no second to filter on
+        if (keyword.size() >= 2) {
+            const std::size_t bucket = Bigram(keyword[0], keyword[1]);
+            starts_[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+        }
     }
-    // The trie, as a full table from the start.
+    // The trie, as a full table from the start. States are numbered by
+    // their row in the table, so a transition is one load.
     std::vector<std::vector<std::uint32_t>> ends(1);
-    next_.assign(classes_, 0);
+    std::vector<std::uint32_t> next(classes_, 0);
     for (std::size_t k = 0; k < keywords.size(); ++k) {
         lengths_.push_back(keywords[k].size());
         if (keywords[k].empty()) {
@@ -22,13 +37,13 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
         }
         std::uint32_t state = 0;
         for (const char16_t unit : keywords[k]) {
-            std::uint32_t& slot = next_[state * classes_ + class_of_[unit]];
-            if (slot == 0) {
-                slot = static_cast<std::uint32_t>(ends.size());
+            const std::size_t slot = state * classes_ + class_of_[unit];
+            if (next[slot] == 0) {
+                next[slot] = static_cast<std::uint32_t>(ends.size());
                 ends.emplace_back();
-                next_.resize(next_.size() + classes_, 0);
+                next.resize(next.size() + classes_, 0);
             }
-            state = next_[state * classes_ + class_of_[unit]];
+            state = next[slot];
         }
         ends[state].push_back(static_cast<std::uint32_t>(k));
     }
@@ -39,7 +54,7 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
     std::vector<std::uint32_t> failure(states, 0);
     std::deque<std::uint32_t> queue;
     for (std::size_t c = 0; c < classes_; ++c) {
-        if (next_[c] != 0) queue.push_back(next_[c]);
+        if (next[c] != 0) queue.push_back(next[c]);
     }
     while (!queue.empty()) {
         const std::uint32_t state = queue.front();
@@ -47,8 +62,8 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
         const std::vector<std::uint32_t>& inherited = ends[failure[state]];
         ends[state].insert(ends[state].end(), inherited.begin(), inherited.end());
         for (std::size_t c = 0; c < classes_; ++c) {
-            std::uint32_t& slot = next_[state * classes_ + c];
-            const std::uint32_t fallback = next_[failure[state] * classes_ + c];
+            std::uint32_t& slot = next[state * classes_ + c];
+            const std::uint32_t fallback = next[failure[state] * classes_ + c];
             if (slot == 0) {
                 slot = fallback;
             } else {
@@ -56,6 +71,12 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
                 queue.push_back(slot);
             }
         }
+    }
+    // Each entry: the next state's row, doubled, plus one when keywords end there.
+    table_.resize(next.size());
+    for (std::size_t i = 0; i < next.size(); ++i) {
+        table_[i] =
+            static_cast<std::uint32_t>(next[i] * classes_ * 2) + (ends[next[i]].empty() ? 0 : 1);
     }
     output_begin_.push_back(0);
     for (const std::vector<std::uint32_t>& found : ends) {
@@ -68,13 +89,27 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
     first.assign(lengths_.size(), kAbsent);
     std::size_t missing = lengths_.size() - empty_.size();
     for (const std::size_t k : empty_) first[k] = 0;
-    std::uint32_t state = 0;
     const std::uint16_t* const classes = class_of_.data();
-    const std::uint32_t* const next = next_.data();
-    for (std::size_t i = 0; i < text.size() && missing > 0; ++i) {
-        state = next[state * classes_ + classes[text[i]]];
-        const std::uint32_t begin = output_begin_[state], end = output_begin_[state + 1];
-        for (std::uint32_t o = begin; o < end; ++o) {
+    const std::uint32_t* const table = table_.data();
+    const std::uint64_t* const starts = starts_.data();
+    const char16_t* const units = text.data();
+    const std::size_t size = text.size();
+    std::size_t row = 0;
+    for (std::size_t i = 0; i < size && missing > 0; ++i) {
+        if (row == 0 && skip_) {
+            // At the start no keyword is under way: pass the positions where
+            // none can begin.
+            while (i + 1 < size) {
+                const std::size_t bucket = Bigram(units[i], units[i + 1]);
+                if (starts[bucket / 64] >> (bucket % 64) & 1) break;
+                ++i;
+            }
+        }
+        const std::uint32_t entry = table[row + classes[units[i]]];
+        row = entry >> 1;
+        if ((entry & 1) == 0) continue;
+        const std::size_t state = row / classes_;
+        for (std::uint32_t o = output_begin_[state]; o < output_begin_[state + 1]; ++o) {
             const std::uint32_t k = outputs_[o];
             if (first[k] == kAbsent) {
                 first[k] = i + 1 - lengths_[k];

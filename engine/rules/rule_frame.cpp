@@ -4,6 +4,7 @@
 
 #include "pattern/pattern.h"
 #include "rules/rule_index.h"
+#include "text_file_read.h"
 
 namespace qx {
 namespace {
@@ -23,10 +24,7 @@ std::u16string ReasonSentence(const Decision& decision) {
 }  // namespace
 
 void FoldText(std::u16string& text) {
-    // Without a branch, so that the compiler can do many units a step.
-    for (char16_t& unit : text) {
-        unit = static_cast<char16_t>(unit + ((static_cast<unsigned>(unit - u'A') < 26u) << 5));
-    }
+    LowerAsciiLetters(text.data(), text.size());
 }
 
 bool FindKeyword(std::u16string_view folded_text, std::u16string_view keyword) {
