@@ -3,6 +3,7 @@
 #include "console.h"
 #include "os/codepage.h"
 #include "os/path.h"
+#include "yara_support.h"
 
 namespace qx::cli {
 namespace {
@@ -59,6 +60,20 @@ void AddScanOptions(CLI::App& command, ScanOptions& o) {
     command.add_option("--min-level", o.min_level,
                        "report findings from this level up: suspicious, dangerous or trojan");
     command.add_option("-j,--threads", o.threads, "rating threads (default: one per core)");
+    // One PATH for each --yara: what follows it is the scan's.
+    CLI::Option* yara = command.add_option("--yara", o.yara,
+                                           "also match the YARA rules of PATH: a rules file, a "
+                                           "folder of .yar/.yara files or rules saved by yarac "
+                                           "(repeatable)");
+    yara->allow_extra_args(false);
+    command
+        .add_flag("--yara-all-files", o.yara_all_files,
+                  "match the YARA rules against every file, not only the rated scripts")
+        ->needs(yara);
+    command
+        .add_option("--yara-timeout", o.yara_timeout,
+                    "seconds the YARA rules may spend on one file (default 10)")
+        ->needs(yara);
     command.add_flag("--json", o.json, "one JSON object per line");
     command.add_flag("--no-progress", o.no_progress, "no progress line on standard error");
     command.add_flag("-q,--quiet", o.quiet, "no summary");
@@ -139,6 +154,12 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
     plan.json = o.json;
     plan.progress = !o.no_progress;
     plan.quiet = o.quiet;
+    if (!o.yara.empty()) {
+        if (o.yara_timeout < 1) throw UsageError("--yara-timeout wants a number of seconds from 1");
+        // Compiled once, before anything is scanned.
+        plan.settings.inspector = LoadYaraInspectors(o.yara, o.yara_timeout);
+        plan.inspect_all_files = o.yara_all_files;
+    }
     return plan;
 }
 

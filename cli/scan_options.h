@@ -23,7 +23,10 @@ struct ScanOptions {
     std::string min_level = "suspicious";
     std::vector<std::string> excludes, exclude_dirs, extensions;
     std::string max_filesize, encoding;
-    int threads = 0;  // 0: as many as the machine has cores
+    int threads = 0;                // 0: as many as the machine has cores
+    std::vector<std::string> yara;  // rule files and folders
+    bool yara_all_files = false;
+    int yara_timeout = 10;  // seconds per file
 };
 
 // Registers the shared options on `command`.
