@@ -40,7 +40,10 @@ class YaraInspector final : public FileInspector {
             scanners_.push_back(scanner);
             yr_scanner_set_callback(scanner, OnMessage, this);
             yr_scanner_set_timeout(scanner, timeout_seconds_);
-            yr_scanner_set_flags(scanner, SCAN_FLAGS_REPORT_RULES_MATCHING);
+            // The bytes are plain memory, not a mapped file that could fault
+            // under the scan: no need for libyara's signal handlers.
+            yr_scanner_set_flags(scanner,
+                                 SCAN_FLAGS_REPORT_RULES_MATCHING | SCAN_FLAGS_NO_TRYCATCH);
         }
     }
     ~YaraInspector() override {

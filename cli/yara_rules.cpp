@@ -156,10 +156,11 @@ YaraRules::Library::~Library() {
 YaraRules::YaraRules(const std::vector<std::string>& sources) {
     std::vector<std::string> errors;
     std::unique_ptr<Compiler> compiler;
-    std::set<std::string> namespaces;
+    std::set<std::string> namespaces, seen;
     bool any_text = false;
     for (const std::string& source : sources) {
         for (const std::string& file : RuleFiles(source, errors)) {
+            if (!seen.insert(file).second) continue;  // named twice: its rules count once
             if (IsCompiled(file)) {
                 if (YR_RULES* rules = LoadCompiled(file, errors)) sets_.emplace_back(rules);
                 continue;
