@@ -10,12 +10,14 @@
 #include "console.h"
 #include "interrupt.h"
 #include "rules/signature_table.h"
+#include "yara_support.h"
 
 namespace {
 
 std::string VersionLine() {
     return "quellix " QX_VERSION " (" + std::to_string(qx::kSignatureRows) +
-           " signatures, 4 rule sets, YARA support: no)";
+           " signatures, 4 rule sets, YARA support: " + (qx::cli::YaraSupported() ? "yes" : "no") +
+           ")";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "console.h"
 #include "os/codepage.h"
 #include "os/path.h"
+#include "yara_support.h"
 
 namespace qx::cli {
 namespace {
@@ -50,14 +51,21 @@ void AddScanOptions(CLI::App& command, ScanOptions& o) {
     command.add_flag("--aspx", o.aspx, "rate .aspx .ascx .asax .ashx files");
     command.add_flag("--php", o.php, "rate .php .php3 .php4 .php5 .phtml files");
     command.add_flag("--jsp", o.jsp, "rate .jsp .jspx files (no family named: all four)");
-    command.add_option("--ext", o.extensions,
-                       "FAMILY=.EXT[,.EXT...]: also rate these extensions with asp, aspx, php "
-                       "or jsp (repeatable)");
-    command.add_option("--exclude", o.excludes,
-                       "leave out files whose name or path below PATH matches GLOB (repeatable)");
-    command.add_option("--exclude-dir", o.exclude_dirs,
-                       "leave out directories whose name or path below PATH matches GLOB "
-                       "(repeatable)");
+    // One value for each use of a repeatable option: what follows is the scan's.
+    command
+        .add_option("--ext", o.extensions,
+                    "FAMILY=.EXT[,.EXT...]: also rate these extensions with asp, aspx, php "
+                    "or jsp (repeatable)")
+        ->allow_extra_args(false);
+    command
+        .add_option("--exclude", o.excludes,
+                    "leave out files whose name or path below PATH matches GLOB (repeatable)")
+        ->allow_extra_args(false);
+    command
+        .add_option("--exclude-dir", o.exclude_dirs,
+                    "leave out directories whose name or path below PATH matches GLOB "
+                    "(repeatable)")
+        ->allow_extra_args(false);
     command.add_option("--max-filesize", o.max_filesize,
                        "skip (and report) files larger than SIZE (suffixes K, M, G)");
     command.add_option("--encoding", o.encoding,
@@ -66,6 +74,19 @@ void AddScanOptions(CLI::App& command, ScanOptions& o) {
     command.add_option("--min-level", o.min_level,
                        "report findings from this level up: suspicious, dangerous or trojan");
     command.add_option("-j,--threads", o.threads, "rating threads (default: one per core)");
+    CLI::Option* yara = command.add_option("--yara", o.yara,
+                                           "also match the YARA rules of PATH: a rules file, a "
+                                           "folder of .yar/.yara files or rules saved by yarac "
+                                           "(repeatable)");
+    yara->allow_extra_args(false);
+    command
+        .add_flag("--yara-all-files", o.yara_all_files,
+                  "match the YARA rules against every file, not only the rated scripts")
+        ->needs(yara);
+    command
+        .add_option("--yara-timeout", o.yara_timeout,
+                    "seconds the YARA rules may spend on one file (default 10)")
+        ->needs(yara);
     command.add_flag("--json", o.json, "one JSON object per line");
     command.add_flag("--no-progress", o.no_progress, "no progress line on standard error");
     command.add_flag("-q,--quiet", o.quiet, "no summary");
@@ -157,6 +178,12 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
     plan.json = o.json;
     plan.progress = !o.no_progress;
     plan.quiet = o.quiet;
+    if (!o.yara.empty()) {
+        if (o.yara_timeout < 1) throw UsageError("--yara-timeout wants a number of seconds from 1");
+        // Compiled once, before anything is scanned.
+        plan.settings.inspector = LoadYaraInspectors(o.yara, o.yara_timeout);
+        plan.inspect_all_files = o.yara_all_files;
+    }
     return plan;
 }
 

@@ -26,6 +26,9 @@ struct ScanOptions {
     int threads = 0;  // 0: as many as the machine has cores
     bool reference_rules = false;
     std::string quarantine, quarantine_level = "trojan";
+    std::vector<std::string> yara;  // rule files and folders
+    bool yara_all_files = false;
+    int yara_timeout = 10;  // seconds per file
 };
 
 // Registers the shared options on `command`.

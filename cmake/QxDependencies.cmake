@@ -12,6 +12,19 @@ else()
   find_package(CLI11 CONFIG REQUIRED)
 endif()
 
+# YARA rules in the command line, where libyara is found; MinGW has none, so
+# the Windows build refuses --yara.
+option(QX_YARA "Match YARA rules in the command line when libyara is found" ON)
+if(QX_YARA AND NOT CMAKE_CROSSCOMPILING)
+  find_package(PkgConfig QUIET)
+  if(PkgConfig_FOUND)
+    pkg_check_modules(YARA QUIET IMPORTED_TARGET yara)
+  endif()
+  if(NOT TARGET PkgConfig::YARA)
+    message(STATUS "libyara not found: the command line is built without YARA support")
+  endif()
+endif()
+
 # SHA-256 for the quarantine, which exists on POSIX only.
 if(NOT WIN32)
   find_package(OpenSSL REQUIRED COMPONENTS Crypto)

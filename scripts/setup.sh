@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb x11-utils fonts-arphic-uming imagemagick
   dpkg-dev file groff-base systemd
+  libyara-dev yara
 )
 
 missing=()
