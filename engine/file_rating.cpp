@@ -1,6 +1,7 @@
 #include "file_rating.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
 
 #include "fingerprint.h"
@@ -86,6 +87,15 @@ void FileRater::RateText(Family family, CTextFileRead& reader, FileRating& resul
     }
 }
 
+bool FileRater::KnownGood(const FileRating& result,
+                          const std::function<std::uint64_t()>& fingerprint) {
+    // Levels 1 and 2 are opinions about constructs; a file known to be good
+    // overrules them, though the reason stays.
+    const ScanVerdict verdict = result.finding.rating.verdict;
+    return (verdict == VerdictSuspicious || verdict == VerdictDangerous) &&
+           IsKnownGoodFingerprint(fingerprint());
+}
+
 FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std::u16string& path) {
     FileRating result;
     const std::int64_t size = file.Size();
@@ -93,58 +103,68 @@ FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std:
         result.too_large = true;
         return result;
     }
-    Inspection& inspection = result.finding.inspection;
-    Rating& rating = result.finding.rating;
     const bool inspect = route.inspect && inspector_ != nullptr;
     try {
-        // The inspector and the rules read the same bytes, read once.
-        bool in_memory = false;
-        if (inspect && size > static_cast<std::int64_t>(kMaxInspectedBytes)) {
-            inspection.problem = "too large to inspect";
-        } else if (inspect) {
+        if (inspect && size <= static_cast<std::int64_t>(kMaxInspectedBytes)) {
+            // The inspector and the rules read the same bytes, read once.
             bytes_.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
             const std::int64_t got = file.ReadAt(0, bytes_.data(), bytes_.size());
             if (got < 0) return Unreadable(file.LastError());
             bytes_.resize(static_cast<std::size_t>(got));
-            in_memory = true;
-        }
-        if (route.family) {
-            // Levels 1 and 2 are opinions about constructs; a file known to
-            // be good overrules them, though the reason stays. The
-            // fingerprint comes from the bytes read or the same handle, never
-            // a second open.
-            const auto known_good = [&](auto fingerprint) {
-                return (rating.verdict == VerdictSuspicious ||
-                        rating.verdict == VerdictDangerous) &&
-                       IsKnownGoodFingerprint(fingerprint());
-            };
-            bool cancelled;
-            if (in_memory) {
-                CTextFileRead reader(bytes_, *unmarked_, *buffers_);
-                RateText(*route.family, reader, result);
-                cancelled = known_good(
-                    [&] { return ~Crc64WeUpdate(kCrc64WeInit, bytes_.data(), bytes_.size()); });
-            } else {
+            RateLoaded(route, bytes_, path, result);
+        } else {
+            if (inspect) result.finding.inspection.problem = "too large to inspect";
+            if (route.family) {
                 CTextFileRead reader(std::move(file), *unmarked_, *buffers_);
                 RateText(*route.family, reader, result);
-                cancelled = known_good([&] { return FileFingerprint(reader.File()); });
+                // Through the same handle, never a second open.
+                if (KnownGood(result, [&] { return FileFingerprint(reader.File()); })) {
+                    result.finding.rating.verdict = VerdictNone;
+                }
             }
-            if (cancelled) rating.verdict = VerdictNone;
         }
-        if (in_memory) inspection = inspector_->Inspect(path, bytes_);
     } catch (const CTextFileException& e) {
         result = Unreadable(e.Error());
     } catch (const std::bad_alloc&) {
         result = OutOfMemory();
     }
-    result.finding.verdict = std::max(rating.verdict, inspection.verdict);
+    return Finish(result);
+}
+
+FileRating FileRater::RateBytes(const FileRoute& route, std::string_view bytes,
+                                const std::u16string& path) {
+    FileRating result;
+    try {
+        RateLoaded(route, bytes, path, result);
+    } catch (const std::bad_alloc&) {
+        result = OutOfMemory();
+    }
+    return Finish(result);
+}
+
+void FileRater::RateLoaded(const FileRoute& route, std::string_view bytes,
+                           const std::u16string& path, FileRating& result) {
+    if (route.family) {
+        CTextFileRead reader(bytes, *unmarked_, *buffers_);
+        RateText(*route.family, reader, result);
+        if (KnownGood(result,
+                      [&] { return ~Crc64WeUpdate(kCrc64WeInit, bytes.data(), bytes.size()); })) {
+            result.finding.rating.verdict = VerdictNone;
+        }
+    }
+    if (route.inspect && inspector_) result.finding.inspection = inspector_->Inspect(path, bytes);
+}
+
+FileRating FileRater::Finish(FileRating& result) {
+    result.finding.verdict =
+        std::max(result.finding.rating.verdict, result.finding.inspection.verdict);
     text_.clear();
     if (text_.capacity() > CTextFileRead::kMaxTextUnits / 4) text_.shrink_to_fit();
     if (bytes_.capacity() > kMaxInspectedBytes / 4) {
         bytes_.clear();
         bytes_.shrink_to_fit();
     }
-    return result;
+    return std::move(result);
 }
 
 Rating CheckAspFile(std::u16string_view path) {

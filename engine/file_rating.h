@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,13 +55,22 @@ class FileRater {
     FileRating Rate(const FileRoute& route, const os::Directory& directory,
                     std::u16string_view name, const std::u16string& path);
     FileRating Rate(const FileRoute& route, const std::u16string& path);
+    // Rates a file's bytes already in memory, as if read from `path`.
+    FileRating RateBytes(const FileRoute& route, std::string_view bytes,
+                         const std::u16string& path = {});
 
     // The inspector looks at files of at most this many bytes.
     static constexpr std::size_t kMaxInspectedBytes = std::size_t{1} << 27;
 
   private:
     FileRating RateOpen(const FileRoute& route, os::File file, const std::u16string& path);
+    void RateLoaded(const FileRoute& route, std::string_view bytes, const std::u16string& path,
+                    FileRating& result);
     void RateText(Family family, CTextFileRead& reader, FileRating& result);
+    static bool KnownGood(const FileRating& result,
+                          const std::function<std::uint64_t()>& fingerprint);
+    // The finding's verdict, and the buffers trimmed back for the next file.
+    FileRating Finish(FileRating& result);
 
     std::unique_ptr<os::TextDecoder> unmarked_;
     std::uint64_t max_file_size_;

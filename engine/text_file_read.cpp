@@ -206,7 +206,9 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
 
 bool CTextFileRead::ReadAgainUnmarked(std::u16string& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
-    Start(0);
+    const bool utf16 =
+        encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian;
+    Start(utf16 ? 2 : 0);
     encoding_ = EncodingAnsi;
     return ReadText(text, separator);
 }

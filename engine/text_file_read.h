@@ -79,8 +79,9 @@ class CTextFileRead : public CTextFileBase {
     // kMaxTextUnits units in all (separators counted). False, with `text`
     // untouched, when no file is open.
     bool ReadText(std::u16string& text, std::u16string_view separator);
-    // Reads the whole file once more from its first byte as unmarked text:
-    // the other way to read a file that starts with a UTF-16 mark.
+    // Reads the file once more as unmarked text, from just after a UTF-16
+    // mark: the other way to read a file that starts with one, which is then
+    // read as the same bytes without the mark would be.
     bool ReadAgainUnmarked(std::u16string& text, std::u16string_view separator);
     // Whether the last read stopped at kMaxTextUnits with bytes left over.
     bool Truncated() const { return truncated_; }
