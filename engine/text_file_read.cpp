@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace qx {
 namespace {
 
@@ -27,11 +31,44 @@ const char16_t* FindLineBreak(const char16_t* p, const char16_t* end) {
     return p;
 }
 
-// Appends [begin, end) to `text`, the letters A to Z lowered when asked.
-void AppendRun(std::u16string& text, const char16_t* begin, const char16_t* end, bool fold) {
-    const std::size_t old = text.size();
-    text.append(begin, end);
-    if (fold) LowerAsciiLetters(text.data() + old, text.size() - old);
+// How many bytes from `p` (of `n`) are ASCII and no line break.
+std::size_t PlainAsciiRun(const std::uint8_t* p, std::size_t n) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8(kCr), lf = _mm_set1_epi8(kLf);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+        const int stop = _mm_movemask_epi8(_mm_or_si128(v, breaks));
+        if (stop != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(stop)));
+    }
+#endif
+    while (i < n && p[i] < 0x80 && p[i] != kCr && p[i] != kLf) ++i;
+    return i;
+}
+
+// ASCII bytes as units, the letters A to Z lowered when asked.
+void WidenAscii(const std::uint8_t* p, std::size_t n, char16_t* out, bool fold) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128(), below_a = _mm_set1_epi8('A' - 1),
+                  above_z = _mm_set1_epi8('Z' + 1), gap = _mm_set1_epi8(0x20);
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (fold) {
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi8(v, below_a), _mm_cmpgt_epi8(above_z, v));
+            v = _mm_add_epi8(v, _mm_and_si128(upper, gap));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < n; ++i) {
+        const unsigned byte = p[i];
+        out[i] = static_cast<char16_t>(fold ? byte + ((byte - 'A' < 26u) << 5) : byte);
+    }
 }
 
 }  // namespace
@@ -101,7 +138,7 @@ void CTextFileRead::ReadBlock() {
     // it would clear the bytes first.
     std::vector<char>& block = buffers_->block;
     block.resize(kBlockBytes);
-    const std::int64_t n = file_.ReadAt(offset_, block.data(), kBlockBytes);
+    const std::int64_t n = file_.ReadSomeAt(offset_, block.data(), kBlockBytes);
     if (n < 0) {
         buffers_->raw.clear();
         const std::uint32_t error = file_.LastError();
@@ -110,7 +147,10 @@ void CTextFileRead::ReadBlock() {
     }
     buffers_->raw.append(block.data(), static_cast<std::size_t>(n));
     offset_ += static_cast<std::uint64_t>(n);
-    if (n == 0) file_drained_ = true;
+    // Reaching the size the file had when it was opened ends the read: no
+    // call is spent to hear that nothing follows (a file that grows
+    // meanwhile is read as it was).
+    if (n == 0 || offset_ >= static_cast<std::uint64_t>(file_.SizeAtOpen())) file_drained_ = true;
 }
 
 void CTextFileRead::DetectEncoding() {
@@ -151,54 +191,104 @@ std::size_t CTextFileRead::Decode(const std::uint8_t* bytes, std::size_t size, c
     }
 }
 
+std::size_t CTextFileRead::JoinLines(const char16_t* units, std::size_t count,
+                                     std::u16string_view separator, char16_t* out) {
+    char16_t* o = out;
+    for (const char16_t* p = units; p != units + count;) {
+        if (after_cr_ && *p == kLf) ++p;
+        after_cr_ = false;
+        const char16_t* stop = FindLineBreak(p, units + count);
+        std::copy(p, stop, o);
+        if (fold_) LowerAsciiLetters(o, static_cast<std::size_t>(stop - p));
+        o += stop - p;
+        if (stop == units + count) break;
+        o = std::copy(separator.begin(), separator.end(), o);
+        after_cr_ = *stop == kCr;
+        p = stop + 1;
+    }
+    return static_cast<std::size_t>(o - out);
+}
+
+std::size_t CTextFileRead::DecodeUtf8Lines(const std::uint8_t* bytes, std::size_t size,
+                                           os::TextDecoder& decoder, std::u16string_view separator,
+                                           char16_t* out, std::size_t& produced) {
+    char16_t* o = out;
+    std::size_t i = 0;
+    while (i < size) {
+        // The bulk of script text: ASCII without line breaks, many bytes a step.
+        const std::size_t plain = PlainAsciiRun(bytes + i, size - i);
+        if (plain > 0) {
+            WidenAscii(bytes + i, plain, o, fold_);
+            o += plain, i += plain;
+            after_cr_ = false;
+            continue;
+        }
+        const std::uint8_t byte = bytes[i];
+        if (byte == kCr || byte == kLf) {
+            if (!(byte == kLf && after_cr_)) o = std::copy(separator.begin(), separator.end(), o);
+            after_cr_ = byte == kCr;
+            ++i;
+            continue;
+        }
+        // A run of other bytes goes to the decoder; a sequence it leaves at
+        // the end of the block is completed by the next one.
+        std::size_t end = i;
+        while (end < size && bytes[end] >= 0x80) ++end;
+        std::size_t units = 0;
+        const std::size_t used =
+            decoder.Decode(bytes + i, end - i, end < size || file_drained_, o, units);
+        o += units, i += used;
+        after_cr_ = false;
+        if (i < end) break;
+    }
+    produced = static_cast<std::size_t>(o - out);
+    return i;
+}
+
 bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     text.clear();
-    const std::int64_t size = in_memory_ ? static_cast<std::int64_t>(memory_.size()) : file_.Size();
+    const std::int64_t size =
+        in_memory_ ? static_cast<std::int64_t>(memory_.size()) : file_.SizeAtOpen();
     if (size > 0) {
         const auto units =
             static_cast<std::size_t>(size) /
             (encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian ? 2 : 1);
         text.reserve(std::min(units + units / 16 + 2, kMaxTextUnits));
     }
-    bool after_cr = false;  // the last unit was a CR: an LF now belongs to it
+    after_cr_ = false;
+    std::string& raw = buffers_->raw;
+    std::vector<char16_t>& units = buffers_->units;
+    std::vector<char16_t>& joined = buffers_->joined;
+    // UTF-8, marked or not, is decoded and joined in one step.
+    os::TextDecoder* const utf8 = encoding_ == EncodingUtf8                          ? &marked_utf8_
+                                  : encoding_ == EncodingAnsi && unmarked_->IsUtf8() ? unmarked_
+                                                                                     : nullptr;
     while (!end_of_file_) {
         if (!file_drained_) ReadBlock();
-        if (buffers_->raw.empty() && file_drained_) break;
-        std::vector<char16_t>& units = buffers_->units;
-        if (units.size() < buffers_->raw.size()) units.resize(buffers_->raw.size());
-        std::size_t count = 0;
-        const std::size_t used = Decode(reinterpret_cast<const std::uint8_t*>(buffers_->raw.data()),
-                                        buffers_->raw.size(), units.data(), count);
-        buffers_->raw.erase(0, used);
-        const char16_t* p = units.data();
-        const char16_t* const end = p + count;
-        if (after_cr && p != end && *p == kLf) ++p;
-        after_cr = false;
-        while (p != end) {
-            const char16_t* stop = FindLineBreak(p, end);
-            if (text.size() + static_cast<std::size_t>(stop - p) > kMaxTextUnits) {
-                // The text is full: what is left is not read.
-                AppendRun(text, p, p + (kMaxTextUnits - text.size()), fold_);
-                truncated_ = end_of_file_ = true;
-                return true;
-            }
-            AppendRun(text, p, stop, fold_);
-            if (stop == end) break;
-            if (text.size() + separator.size() > kMaxTextUnits) {
-                truncated_ = end_of_file_ = true;
-                return true;
-            }
-            text.append(separator);
-            p = stop + 1;
-            if (*stop == kCr) {
-                if (p == end) {
-                    after_cr = true;
-                } else if (*p == kLf) {
-                    ++p;
-                }
-            }
+        if (raw.empty() && file_drained_) break;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.data());
+        // A line break may become a longer separator.
+        const std::size_t room = raw.size() * std::max<std::size_t>(1, separator.size()) + 2;
+        if (joined.size() < room) joined.resize(room);
+        std::size_t count = 0, used;
+        if (utf8) {
+            used = DecodeUtf8Lines(bytes, raw.size(), *utf8, separator, joined.data(), count);
+        } else {
+            if (units.size() < raw.size()) units.resize(raw.size());
+            std::size_t decoded = 0;
+            used = Decode(bytes, raw.size(), units.data(), decoded);
+            count = JoinLines(units.data(), decoded, separator, joined.data());
         }
+        raw.erase(0, used);
+        if (text.size() + count > kMaxTextUnits) {
+            // The text is full: what is left is not read.
+            text.append(joined.data(), kMaxTextUnits - text.size());
+            truncated_ = true;
+            break;
+        }
+        text.append(joined.data(), count);
+        if (used == 0 && file_drained_) break;  // a tail that cannot decode further
     }
     end_of_file_ = true;
     return true;

@@ -55,9 +55,10 @@ void LowerAsciiLetters(char16_t* units, std::size_t count);
 // A reader's scratch space. A caller that reads file after file keeps one,
 // so that no file pays for allocating (and clearing) its own.
 struct ReadBuffers {
-    std::vector<char> block;      // one block as read
-    std::string raw;              // bytes read but not yet decoded
-    std::vector<char16_t> units;  // one block's decoded units
+    std::vector<char> block;       // one block as read
+    std::string raw;               // bytes read but not yet decoded
+    std::vector<char16_t> units;   // one block's decoded units
+    std::vector<char16_t> joined;  // the same with line breaks replaced
 };
 
 class CTextFileRead : public CTextFileBase {
@@ -99,12 +100,21 @@ class CTextFileRead : public CTextFileBase {
     // Decodes raw bytes in the file's encoding; as os::TextDecoder::Decode.
     std::size_t Decode(const std::uint8_t* bytes, std::size_t size, char16_t* out,
                        std::size_t& produced);
+    // Writes decoded units to `out` with every line break as the separator
+    // (and the letters lowered when asked); returns the units written.
+    std::size_t JoinLines(const char16_t* units, std::size_t count, std::u16string_view separator,
+                          char16_t* out);
+    // The same from UTF-8 bytes in one step; returns the bytes consumed.
+    std::size_t DecodeUtf8Lines(const std::uint8_t* bytes, std::size_t size,
+                                os::TextDecoder& decoder, std::u16string_view separator,
+                                char16_t* out, std::size_t& produced);
 
     TextEncoding encoding_ = EncodingAnsi;
     bool end_of_file_ = true;   // a read found no further unit
     bool file_drained_ = true;  // the file has no further byte
     bool truncated_ = false;
     bool fold_ = false;
+    bool after_cr_ = false;     // the last unit was a CR: an LF now belongs to it
     std::uint64_t offset_ = 0;  // of the next byte to read
     std::string_view memory_;   // the bytes, when they are in memory
     bool in_memory_ = false;

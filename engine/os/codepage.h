@@ -50,6 +50,9 @@ class TextDecoder {
                                char16_t* out, std::size_t& produced) = 0;
     // Forgets what a previous stream left behind.
     virtual void Reset() {}
+    // Whether this is our own UTF-8 decoder, which readers may bypass for
+    // ASCII.
+    virtual bool IsUtf8() const { return false; }
 };
 
 // Our own UTF-8 decoder: sequences of up to `max_bytes` bytes (3 or 4) decode;
@@ -60,6 +63,7 @@ class Utf8Decoder : public TextDecoder {
     explicit Utf8Decoder(int max_bytes = 4) : max_bytes_(max_bytes) {}
     std::size_t Decode(const std::uint8_t* bytes, std::size_t size, bool at_end, char16_t* out,
                        std::size_t& produced) override;
+    bool IsUtf8() const override { return true; }
 
   private:
     int max_bytes_;

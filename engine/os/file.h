@@ -38,10 +38,15 @@ class File {
     // Reads up to `size` bytes at `offset`; returns the count (short only at
     // the end of the file) or -1. Where Read continues afterwards is unspecified.
     std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+    // The same in one call to the system, which may return fewer bytes
+    // before the end (a regular file does so only at its end); 0 at the end.
+    std::int64_t ReadSomeAt(std::uint64_t offset, void* buffer, std::size_t size) const;
     // Writes all `size` bytes at `offset`; false on failure.
     bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t size);
     // Size in bytes, or -1.
     std::int64_t Size() const;
+    // The size it had when it was opened.
+    std::int64_t SizeAtOpen() const { return size_at_open_; }
     // How many names the file has (hard links); 0 when it cannot be told.
     std::uint32_t LinkCount() const;
     // Whether the file, wherever links led to it, lies below the directory
@@ -62,6 +67,7 @@ class File {
     bool Adopt(int fd, Mode mode);
     int fd_ = -1;
 #endif
+    std::int64_t size_at_open_ = 0;
     mutable std::uint32_t last_error_ = 0;
 };
 

@@ -14,8 +14,8 @@ namespace qx::os {
 namespace {
 
 int OpenFlags(File::Mode mode) {
-    // O_NONBLOCK keeps a FIFO planted in the tree from stalling the open; only
-    // regular files are accepted, and it is cleared before any read.
+    // O_NONBLOCK keeps a FIFO planted in the tree from stalling the open;
+    // only regular files are accepted, on which it changes nothing.
     const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     return flags | (mode == File::Mode::kSharedRead ? O_RDONLY : (O_RDWR | O_NOFOLLOW));
 }
@@ -23,12 +23,15 @@ int OpenFlags(File::Mode mode) {
 }  // namespace
 
 File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), last_error_(other.last_error_) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      size_at_open_(other.size_at_open_),
+      last_error_(other.last_error_) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        size_at_open_ = other.size_at_open_;
         last_error_ = other.last_error_;
     }
     return *this;
@@ -62,8 +65,8 @@ bool File::Adopt(int fd, Mode mode) {
         ::close(fd);
         return false;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
+    size_at_open_ = info.st_size;
     return true;
 }
 
@@ -79,6 +82,16 @@ void File::Close() {
 std::int64_t File::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        last_error_ = static_cast<std::uint32_t>(errno);
+        return -1;
+    }
+}
+
+std::int64_t File::ReadSomeAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    for (;;) {
+        const ssize_t n = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         last_error_ = static_cast<std::uint32_t>(errno);

@@ -10,12 +10,15 @@
 namespace qx::os {
 
 File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), last_error_(other.last_error_) {}
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
+      size_at_open_(other.size_at_open_),
+      last_error_(other.last_error_) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+        size_at_open_ = other.size_at_open_;
         last_error_ = other.last_error_;
     }
     return *this;
@@ -46,6 +49,7 @@ bool File::Open(std::u16string_view path, Mode mode) {
         return false;
     }
     handle_ = handle;
+    size_at_open_ = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     return true;
 }
 
@@ -77,6 +81,19 @@ std::int64_t File::Read(void* buffer, std::size_t size) {
         return -1;
     }
     return read;
+}
+
+std::int64_t File::ReadSomeAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (ReadFile(handle_, buffer, want, &read, &at)) return read;
+    const DWORD error = GetLastError();
+    if (error == ERROR_HANDLE_EOF) return 0;
+    last_error_ = error;
+    return -1;
 }
 
 std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {

@@ -1,5 +1,6 @@
 #include "pattern_filter.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "pattern_text.h"
@@ -215,6 +216,24 @@ int FindLiterals(const ElxInterface* element, int depth, int& offset,
     return result;
 }
 
+// The first place of `unit` in [p, end), or end; four units a step.
+template <class CHART>
+const CHART* FindUnit(const CHART* p, const CHART* end, CHART unit) {
+    if constexpr (sizeof(CHART) == 2) {
+        constexpr std::uint64_t kOnes = 0x0001000100010001ull, kHighs = 0x8000800080008000ull;
+        const std::uint64_t pattern = kOnes * static_cast<std::uint16_t>(unit);
+        while (end - p >= 4) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t x = word ^ pattern;
+            if ((x - kOnes) & ~x & kHighs) break;
+            p += 4;
+        }
+    }
+    while (p < end && *p != unit) ++p;
+    return p;
+}
+
 // How often a unit stands in script text, by rank: letters in the order of
 // their frequency in source code, then digits and punctuation, then the rest
 // (other units, Chinese among them, are rarer still).
@@ -275,6 +294,8 @@ void CSearchFilterT<CHART>::Reset() {
     m_nLiteralOffset = 0;
     m_nRareIndex = 0;
     m_alternatives.Clear();
+    m_bSharedOffset = false;
+    m_twoUnits.fill(0);
 }
 
 template <class CHART>
@@ -295,8 +316,20 @@ void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
     }
     m_literal = CBufferRefT<CHART>();
     offset = 0;
-    if (FindLiterals<CHART>(top, 0, offset, m_alternatives) != 1 || m_alternatives.GetSize() < 2)
+    if (FindLiterals<CHART>(top, 0, offset, m_alternatives) != 1 || m_alternatives.GetSize() < 2) {
         m_alternatives.Clear();
+        return;
+    }
+    m_bSharedOffset = true;
+    for (int i = 0; i < m_alternatives.GetSize(); ++i) {
+        const Alternative& branch = m_alternatives[i];
+        if (branch.offset != m_alternatives[0].offset || branch.literal.GetSize() < 2) {
+            m_bSharedOffset = false;
+            break;
+        }
+        const std::size_t bucket = TwoUnitBucket(branch.literal[0], branch.literal[1]);
+        m_twoUnits[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+    }
 }
 
 template <class CHART>
@@ -306,9 +339,14 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
     };
     const int count = m_literal.GetSize();
     if (count == 0 && m_alternatives.GetSize() > 0) {
-        // A start where one of the branches' literals stands.
+        // A start where one of the branches' literals stands; with the same
+        // distance for all, where their first two units can.
+        const int shared = m_bSharedOffset ? m_alternatives[0].offset : -1;
         for (; pos < length; ++pos) {
-            if (!mayBegin(text[pos])) continue;
+            if (shared >= 0) {
+                while (pos + shared + 1 < length && !TwoUnitsBegin(text + pos + shared)) ++pos;
+            }
+            if (pos >= length || !mayBegin(text[pos])) continue;
             for (int i = 0; i < m_alternatives.GetSize(); ++i) {
                 const Alternative& branch = m_alternatives[i];
                 const int at = pos + branch.offset;
@@ -330,9 +368,8 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
     const CHART unit = m_literal[rare];
     const int last = length - count;  // the literal's last possible position
     for (int at = pos + m_nLiteralOffset; at <= last; ++at) {
-        const CHART* scan = text + at + rare;
         const CHART* stop = text + last + rare + 1;
-        while (scan < stop && *scan != unit) ++scan;
+        const CHART* scan = FindUnit(text + at + rare, stop, unit);
         if (scan == stop) return -1;
         at = static_cast<int>(scan - text) - rare;
         if (SameUnits(text + at, m_literal.GetBuffer(), count, false) &&
@@ -340,6 +377,12 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
             return at - m_nLiteralOffset;
     }
     return -1;
+}
+
+template <class CHART>
+bool CSearchFilterT<CHART>::TwoUnitsBegin(const CHART* at) const {
+    const std::size_t bucket = TwoUnitBucket(at[0], at[1]);
+    return (m_twoUnits[bucket / 64] >> (bucket % 64)) & 1;
 }
 
 template class CSearchFilterT<char16_t>;

@@ -11,6 +11,11 @@ std::size_t Bigram(char16_t first, char16_t second) {
     return ((static_cast<std::size_t>(first) << 7) ^ second) & 0xFFFF;
 }
 
+bool Starts(const std::uint64_t* starts, char16_t first, char16_t second) {
+    const std::size_t bucket = Bigram(first, second);
+    return (starts[bucket / 64] >> (bucket % 64) & 1) != 0;
+}
+
 }  // namespace
 
 KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywords)
@@ -28,6 +33,7 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
     // The trie, as a full table from the start. States are numbered by
     // their row in the table, so a transition is one load.
     std::vector<std::vector<std::uint32_t>> ends(1);
+    std::vector<std::size_t> depth(1, 0);
     std::vector<std::uint32_t> next(classes_, 0);
     for (std::size_t k = 0; k < keywords.size(); ++k) {
         lengths_.push_back(keywords[k].size());
@@ -41,6 +47,7 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
             if (next[slot] == 0) {
                 next[slot] = static_cast<std::uint32_t>(ends.size());
                 ends.emplace_back();
+                depth.push_back(depth[state] + 1);
                 next.resize(next.size() + classes_, 0);
             }
             state = next[slot];
@@ -72,11 +79,12 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
             }
         }
     }
-    // Each entry: the next state's row, doubled, plus one when keywords end there.
+    // Each entry: the next state's row times four, plus two when that state
+    // has matched at most one unit, plus one when keywords end there.
     table_.resize(next.size());
     for (std::size_t i = 0; i < next.size(); ++i) {
-        table_[i] =
-            static_cast<std::uint32_t>(next[i] * classes_ * 2) + (ends[next[i]].empty() ? 0 : 1);
+        table_[i] = static_cast<std::uint32_t>(next[i] * classes_ * 4) +
+                    (depth[next[i]] <= 1 ? 2 : 0) + (ends[next[i]].empty() ? 0 : 1);
     }
     output_begin_.push_back(0);
     for (const std::vector<std::uint32_t>& found : ends) {
@@ -95,18 +103,21 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
     const char16_t* const units = text.data();
     const std::size_t size = text.size();
     std::size_t row = 0;
+    bool shallow = true;  // at most one unit of a keyword is under way
     for (std::size_t i = 0; i < size && missing > 0; ++i) {
-        if (row == 0 && skip_) {
-            // At the start no keyword is under way: pass the positions where
-            // none can begin.
-            while (i + 1 < size) {
-                const std::size_t bucket = Bigram(units[i], units[i + 1]);
-                if (starts[bucket / 64] >> (bucket % 64) & 1) break;
-                ++i;
+        if (shallow && skip_) {
+            // A unit under way that begins no keyword with this one is as
+            // good as none: the pass restarts here.
+            if (row != 0 && !Starts(starts, units[i - 1], units[i])) row = 0;
+            if (row == 0) {
+                // No keyword is under way: pass the positions where none
+                // can begin.
+                while (i + 1 < size && !Starts(starts, units[i], units[i + 1])) ++i;
             }
         }
         const std::uint32_t entry = table[row + classes[units[i]]];
-        row = entry >> 1;
+        row = entry >> 2;
+        shallow = (entry & 2) != 0;
         if ((entry & 1) == 0) continue;
         const std::size_t state = row / classes_;
         for (std::uint32_t o = output_begin_[state]; o < output_begin_[state + 1]; ++o) {

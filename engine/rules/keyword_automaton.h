@@ -1,9 +1,10 @@
 // Finds where each of a set of keywords first occurs in a text, in one pass
 // over the text: a deterministic Aho-Corasick automaton over UTF-16 units,
 // with the units that occur in no keyword folded into one class so that the
-// transition table stays small. While no keyword is under way, positions
-// whose two units begin no keyword are passed by a bitmap test, which keeps
-// the pass linear and lets it skip most of ordinary text.
+// transition table stays small. While at most one unit of a keyword is
+// under way, positions whose two units begin no keyword are passed by a
+// bitmap test, which keeps the pass linear and lets it skip most of
+// ordinary text.
 #pragma once
 
 #include <cstddef>
@@ -29,7 +30,8 @@ class KeywordAutomaton {
     std::size_t classes_ = 1;
     std::vector<std::uint64_t> starts_;  // bitmap of the keywords' first two units
     bool skip_ = true;                   // no keyword is one unit long
-    std::vector<std::uint32_t> table_;   // row + class -> next row * 2 (+ 1: keywords end)
+    // row + class -> next row * 4 (+ 2: one unit at most under way, + 1: keywords end)
+    std::vector<std::uint32_t> table_;
     // Keywords that end in each state (through its failure links), as a
     // slice of outputs_.
     std::vector<std::uint32_t> output_begin_, outputs_;

@@ -137,6 +137,27 @@ TEST(TextReader, TextStopsAtItsCapAndSaysSo) {
     EXPECT_TRUE(reader.Truncated());
 }
 
+TEST(TextReader, FoldingLowersOnlyAsciiLettersInEveryReading) {
+    // Long enough for the many-units-a-step paths, with the edges of A..Z
+    // and characters outside ASCII beside them.
+    const std::u16string line = u"@AZ[`az{ Mixed\u00C9 EVAL(\u6D77) 0123456789ABCDEFGHIJ\r\n";
+    const std::u16string folded = u"@az[`az{ mixed\u00C9 eval(\u6D77) 0123456789abcdefghij|";
+    const std::string line_utf8 =
+        "@AZ[`az{ Mixed\xC3\x89 EVAL(\xE6\xB5\xB7) 0123456789ABCDEFGHIJ\r\n";
+    std::string utf8;
+    std::u16string utf16, expected;
+    for (int i = 0; i < 40; ++i) utf8 += line_utf8, utf16 += line, expected += folded;
+    for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8, test::Utf16Le(utf16)}) {
+        ReadBuffers buffers;
+        os::Utf8Decoder decoder;
+        CTextFileRead reader(bytes, decoder, buffers);
+        reader.FoldAsciiLetters(true);
+        std::u16string text;
+        ASSERT_TRUE(reader.ReadText(text, u"|"));
+        EXPECT_EQ(text, expected) << reader.Encoding();
+    }
+}
+
 TEST(TextReader, MissingFileLeavesTextUntouched) {
     TempTree tree;
     CTextFileRead reader(tree.Path("absent.asp"));
