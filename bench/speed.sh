@@ -2,10 +2,11 @@
 # The scan's speed on real trees, side by side in one run: PHP and JSP code
 # from Debian's packages (downloaded and unpacked under the build folder,
 # nothing installed) and the generated corpus of rules_scan_bench. For each
-# tree, medians of 3 runs of: quellix -j1, quellix on every core, the
-# step-by-step reference (--reference-rules), `rg -ciF -j1` with 8 keywords
-# over the same files, and yara -p 1 with a rule file of ours when yara is
-# installed. Fails when the reference and the one-pass way find differently.
+# tree, and for the Debian trees together, medians of 3 runs of: quellix
+# -j1, quellix on every core, the step-by-step reference (--reference-rules),
+# `rg -ciF -j1` with 8 keywords over the same files, and yara -p 1 with a
+# rule file of ours when yara is installed. Fails when the reference and the
+# one-pass way find differently.
 # Prints a Markdown table in MB/s of script files (the files the scan rates).
 # Usage: bench/speed.sh [BUILD_DIR]   (default build/, the linux preset)
 set -euo pipefail
@@ -63,30 +64,38 @@ rule shell_exec_get { strings: $a = /(system|passthru|shell_exec)\s*\(\s*\$_GET/
 rule wscript_shell { strings: $a = "wscript.shell" nocase condition: $a }
 YARA
 
+yara_each() { # trees... -> yara over each in turn (it takes one target)
+  for target in "$@"; do yara -p 1 -r "$rules" "$target"; done
+}
+
 echo "| Tree | MB | quellix -j1 | quellix -j$(nproc) | reference | rg -ciF -j1 | yara -p 1 |"
 echo "|---|---|---|---|---|---|---|"
 status=0
-for tree in "${trees[@]}" "$corpus"; do
-  name=$(basename "$(dirname "$(dirname "$tree")")")
-  [ "$tree" = "$corpus" ] && name="generated corpus"
-  bytes=$(script_bytes "$tree")
+measure() { # name trees...
+  local name=$1
+  shift
+  local bytes
+  bytes=$(script_bytes "$@")
   # The one-pass way and the reference must find the same.
-  "$quellix" scan --json --no-progress -j1 "$tree" 2>/dev/null | grep -v '"summary"' >"$work/fast.json" || true
-  "$quellix" scan --json --no-progress -j1 --reference-rules "$tree" 2>/dev/null | grep -v '"summary"' >"$work/reference.json" || true
+  "$quellix" scan --json --no-progress -j1 "$@" 2>/dev/null | grep -v '"summary"' >"$work/fast.json" || true
+  "$quellix" scan --json --no-progress -j1 --reference-rules "$@" 2>/dev/null | grep -v '"summary"' >"$work/reference.json" || true
   if ! cmp -s "$work/fast.json" "$work/reference.json"; then
-    echo "FINDINGS DIFFER on $tree" >&2
+    echo "FINDINGS DIFFER on $*" >&2
     status=1
   fi
-  one=$(median "$quellix" scan -q --no-progress -j1 "$tree")
-  all=$(median "$quellix" scan -q --no-progress "$tree")
-  reference=$(median "$quellix" scan -q --no-progress -j1 --reference-rules "$tree")
+  local one all reference floor yara_rate="–"
+  one=$(median "$quellix" scan -q --no-progress -j1 "$@")
+  all=$(median "$quellix" scan -q --no-progress "$@")
+  reference=$(median "$quellix" scan -q --no-progress -j1 --reference-rules "$@")
   floor=$(median rg -ciF -j1 "${globs[@]}" -e eval -e execute -e system -e passthru \
-    -e shell_exec -e base64_decode -e wscript.shell -e getruntime "$tree")
-  yara_rate="–"
+    -e shell_exec -e base64_decode -e wscript.shell -e getruntime "$@")
   if command -v yara >/dev/null; then
-    yara_rate=$(rate "$bytes" "$(median yara -p 1 -r "$rules" "$tree")")
+    yara_rate=$(rate "$bytes" "$(median yara_each "$@")")
   fi
-  echo "| $name | $(echo "scale=1; $bytes / 1000000" | bc) | $(rate "$bytes" "$one") |" \
+  echo "| $name | $(echo "scale=2; $bytes / 1000000" | bc) | $(rate "$bytes" "$one") |" \
        "$(rate "$bytes" "$all") | $(rate "$bytes" "$reference") | $(rate "$bytes" "$floor") | $yara_rate |"
-done
+}
+for tree in "${trees[@]}"; do measure "$(basename "$(dirname "$(dirname "$tree")")")" "$tree"; done
+measure "Debian trees together" "${trees[@]}"
+measure "generated corpus" "$corpus"
 exit $status

@@ -31,44 +31,39 @@ const char16_t* FindLineBreak(const char16_t* p, const char16_t* end) {
     return p;
 }
 
-// How many bytes from `p` (of `n`) are ASCII and no line break.
-std::size_t PlainAsciiRun(const std::uint8_t* p, std::size_t n) {
+// Copies ASCII bytes other than CR and LF from `p` (of `n`) to `out` as
+// units, the letters A to Z lowered when asked, and returns how many it
+// copied. Sixteen bytes a step: each step stores all sixteen units and then
+// counts only those before the first byte that stops it, so `out` needs room
+// for `n` units.
+std::size_t CopyPlainAscii(const std::uint8_t* p, std::size_t n, char16_t* out, bool fold) {
     std::size_t i = 0;
 #ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8(kCr), lf = _mm_set1_epi8(kLf);
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
-        const int stop = _mm_movemask_epi8(_mm_or_si128(v, breaks));
-        if (stop != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(stop)));
-    }
-#endif
-    while (i < n && p[i] < 0x80 && p[i] != kCr && p[i] != kLf) ++i;
-    return i;
-}
-
-// ASCII bytes as units, the letters A to Z lowered when asked.
-void WidenAscii(const std::uint8_t* p, std::size_t n, char16_t* out, bool fold) {
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128(), below_a = _mm_set1_epi8('A' - 1),
-                  above_z = _mm_set1_epi8('Z' + 1), gap = _mm_set1_epi8(0x20);
+    const __m128i cr = _mm_set1_epi8(kCr), lf = _mm_set1_epi8(kLf), zero = _mm_setzero_si128(),
+                  below_a = _mm_set1_epi8('A' - 1), above_z = _mm_set1_epi8('Z' + 1),
+                  gap = _mm_set1_epi8(0x20);
     for (; i + 16 <= n; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+        const int stops = _mm_movemask_epi8(_mm_or_si128(v, breaks));
         if (fold) {
+            // Bytes from 0x80 compare as negative and are never taken for letters.
             const __m128i upper =
                 _mm_and_si128(_mm_cmpgt_epi8(v, below_a), _mm_cmpgt_epi8(above_z, v));
             v = _mm_add_epi8(v, _mm_and_si128(upper, gap));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        if (stops != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(stops)));
     }
 #endif
     for (; i < n; ++i) {
         const unsigned byte = p[i];
+        if (byte >= 0x80 || byte == kCr || byte == kLf) break;
         out[i] = static_cast<char16_t>(fold ? byte + ((byte - 'A' < 26u) << 5) : byte);
     }
+    return i;
 }
 
 }  // namespace
@@ -216,12 +211,11 @@ std::size_t CTextFileRead::DecodeUtf8Lines(const std::uint8_t* bytes, std::size_
     std::size_t i = 0;
     while (i < size) {
         // The bulk of script text: ASCII without line breaks, many bytes a step.
-        const std::size_t plain = PlainAsciiRun(bytes + i, size - i);
+        const std::size_t plain = CopyPlainAscii(bytes + i, size - i, o, fold_);
         if (plain > 0) {
-            WidenAscii(bytes + i, plain, o, fold_);
             o += plain, i += plain;
             after_cr_ = false;
-            continue;
+            if (i == size) break;
         }
         const std::uint8_t byte = bytes[i];
         if (byte == kCr || byte == kLf) {
