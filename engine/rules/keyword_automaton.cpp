@@ -7,27 +7,25 @@ namespace {
 
 // A two-unit window's bucket in the start filter; different windows may
 // share one, which only lets a position through that could have been skipped.
-std::size_t Bigram(char16_t first, char16_t second) {
-    return ((static_cast<std::size_t>(first) << 7) ^ second) & 0xFFFF;
+std::size_t Bigram(std::size_t first, std::size_t second) {
+    return ((first << 7) ^ second) & 0xFFFF;
 }
 
-bool Starts(const std::uint64_t* starts, char16_t first, char16_t second) {
-    const std::size_t bucket = Bigram(first, second);
-    return (starts[bucket / 64] >> (bucket % 64) & 1) != 0;
+bool Starts(const std::uint8_t* starts, char16_t first, char16_t second) {
+    return starts[Bigram(first, second)] != 0;
 }
 
 }  // namespace
 
 KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywords)
-    : class_of_(0x10000, 0), starts_(0x10000 / 64, 0) {
+    : class_of_(0x10000, 0), starts_(0x10000, 0) {
     for (const std::u16string_view keyword : keywords) {
         for (const char16_t unit : keyword) {
             if (class_of_[unit] == 0) class_of_[unit] = static_cast<std::uint16_t>(classes_++);
         }
         if (keyword.size() == 1) skip_ = false;  // one unit has no second to filter on
         if (keyword.size() >= 2) {
-            const std::size_t bucket = Bigram(keyword[0], keyword[1]);
-            starts_[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+            starts_[Bigram(keyword[0], keyword[1])] = 1;
         }
     }
     // The trie, as a full table from the start. States are numbered by
@@ -99,7 +97,7 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
     for (const std::size_t k : empty_) first[k] = 0;
     const std::uint16_t* const classes = class_of_.data();
     const std::uint32_t* const table = table_.data();
-    const std::uint64_t* const starts = starts_.data();
+    const std::uint8_t* const starts = starts_.data();
     const char16_t* const units = text.data();
     const std::size_t size = text.size();
     std::size_t row = 0;
@@ -111,8 +109,12 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
             if (row != 0 && !Starts(starts, units[i - 1], units[i])) row = 0;
             if (row == 0) {
                 // No keyword is under way: pass the positions where none
-                // can begin.
-                while (i + 1 < size && !Starts(starts, units[i], units[i + 1])) ++i;
+                // can begin. Each unit is loaded once.
+                for (std::size_t unit = units[i]; i + 1 < size; ++i) {
+                    const std::size_t next = units[i + 1];
+                    if (starts[Bigram(unit, next)] != 0) break;
+                    unit = next;
+                }
             }
         }
         const std::uint32_t entry = table[row + classes[units[i]]];

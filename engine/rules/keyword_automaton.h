@@ -3,7 +3,7 @@
 // with the units that occur in no keyword folded into one class so that the
 // transition table stays small. While at most one unit of a keyword is
 // under way, positions whose two units begin no keyword are passed by a
-// bitmap test, which keeps the pass linear and lets it skip most of
+// table test, which keeps the pass linear and lets it skip most of
 // ordinary text.
 #pragma once
 
@@ -28,8 +28,8 @@ class KeywordAutomaton {
   private:
     std::vector<std::uint16_t> class_of_;  // per unit value
     std::size_t classes_ = 1;
-    std::vector<std::uint64_t> starts_;  // bitmap of the keywords' first two units
-    bool skip_ = true;                   // no keyword is one unit long
+    std::vector<std::uint8_t> starts_;  // per bucket of two units: whether keywords begin so
+    bool skip_ = true;                  // no keyword is one unit long
     // row + class -> next row * 4 (+ 2: one unit at most under way, + 1: keywords end)
     std::vector<std::uint32_t> table_;
     // Keywords that end in each state (through its failure links), as a
