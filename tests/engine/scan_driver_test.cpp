@@ -130,14 +130,14 @@ TEST(ScanDriver, AStopEndsTheWalk) {
         bool StopRequested() const override { return Findings(VerdictTrojan) > 0; }
     };
     // On one thread the stop comes before the next file. On two, no file is
-    // begun after it: only those under way or rated meanwhile are told, a
-    // few times the threads' number at most.
+    // begun after it: only those under way or rated meanwhile are told, at
+    // most what the pool holds in flight (under a hundred for two threads).
     StopAfterFirstFinding one, two;
     ScanTree(tree.Path(), one, {.threads = 1});
     EXPECT_EQ(one.Findings(VerdictTrojan), 1);
     ScanTree(tree.Path(), two, {.threads = 2});
     EXPECT_GE(two.Findings(VerdictTrojan), 1);
-    EXPECT_LT(two.Findings(VerdictTrojan), 50);
+    EXPECT_LT(two.Findings(VerdictTrojan), 150);
 }
 
 #ifndef _WIN32
