@@ -53,7 +53,7 @@ median() { # command... -> median wall seconds of 3 runs
 }
 
 rate() { # bytes seconds -> MB/s
-  echo "scale=1; $1 / 1000000 / $2" | bc
+  echo "scale=1; $1 / $2 / 1000000" | bc
 }
 
 rules=$build/bench-yara.yar
