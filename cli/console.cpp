@@ -151,12 +151,18 @@ void PrepareConsole() {
 #endif
 }
 
+#ifdef _WIN32
+constexpr bool kBackslashIsSeparator = true;
+#else
+constexpr bool kBackslashIsSeparator = false;
+#endif
+
 std::string Escaped(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     ForEachCharacter(text, [&](char32_t c, std::u16string_view units, bool lone) {
         if (c == '\\') {
-            out += "\\\\";
+            out += kBackslashIsSeparator ? "\\" : "\\\\";
         } else if (c == '\n') {
             out += "\\n";
         } else if (c == '\t') {

@@ -33,6 +33,8 @@ std::string ToUtf8(std::u16string_view text);
 // (line breaks, tabs, escape sequences, bidirectional overrides) and bytes
 // that are not UTF-8 are written as backslash escapes, as `ls -b` does, so
 // that a name can neither rewrite the terminal nor split a line or a field.
+// On Windows a backslash is left as it is: it separates a path's names and is
+// never part of one, nor is any control character, so nothing is ambiguous.
 std::string Escaped(std::u16string_view text);
 
 // `text` as a quoted JSON string in valid UTF-8: bytes of a name that are not
