@@ -113,8 +113,9 @@ void AddLocateCommand(CLI::App& app, int& status) {
         "locate",
         "Look up IPv4 addresses in the IP database (from standard input, one per line, when none "
         "or - is given). Exit status 2 when an address was rejected.");
-    locate->add_option("--qqwry", options->database,
-                       "IP database (default: QQWry.dat beside the program, then the installed one)");
+    locate->add_option(
+        "--qqwry", options->database,
+        "IP database (default: QQWry.dat beside the program, then the installed one)");
     locate->add_flag("--json", options->json, "one JSON object per address");
     locate->add_option("IP", options->addresses, "dotted IPv4 addresses");
     locate->callback([options, &status] { status = Locate(*options); });

@@ -88,8 +88,9 @@ void AddNetstatCommand(CLI::App& app, int& status) {
         "netstat",
         "List the TCP and UDP endpoints (IPv6 too on Linux) with their processes and the "
         "location of each remote IPv4 address.");
-    netstat->add_option("--qqwry", options->database,
-                        "IP database (default: QQWry.dat beside the program, then the installed one)");
+    netstat->add_option(
+        "--qqwry", options->database,
+        "IP database (default: QQWry.dat beside the program, then the installed one)");
     netstat->add_flag("--json", options->json, "one JSON object per row");
     netstat->callback([options, &status] { status = Netstat(*options); });
 }
