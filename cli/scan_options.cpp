@@ -24,19 +24,20 @@ std::optional<ScanVerdict> LevelNamed(std::string_view name) {
 }
 
 // FAMILY=.EXT[,.EXT...]
-void AddExtensions(ScanPlan& plan, const std::string& spec) {
-    const std::size_t equals = spec.find('=');
+void AddExtensions(ScanPlan& plan, const std::string& mapping) {
+    const std::size_t equals = mapping.find('=');
     const std::optional<Family> family =
-        equals == std::string::npos ? std::nullopt : FamilyNamed(spec.substr(0, equals));
+        equals == std::string::npos ? std::nullopt : FamilyNamed(mapping.substr(0, equals));
     if (!family)
-        throw UsageError("--ext wants FAMILY=.EXT[,.EXT...] with asp, aspx, php or jsp: " + spec);
-    std::string_view list = std::string_view(spec).substr(equals + 1);
+        throw UsageError("--ext wants FAMILY=.EXT[,.EXT...] with asp, aspx, php or jsp: " +
+                         mapping);
+    std::string_view list = std::string_view(mapping).substr(equals + 1);
     while (true) {
         const std::size_t comma = list.find(',');
         const std::string_view extension = list.substr(0, comma);
         if (extension.size() < 2 || extension[0] != '.' ||
             extension.find_first_of("/\\", 1) != std::string_view::npos) {
-            throw UsageError("--ext wants extensions such as .php7: " + spec);
+            throw UsageError("--ext wants extensions such as .php7: " + mapping);
         }
         plan.extra_extensions.emplace_back(FromUtf8(extension), *family);
         if (comma == std::string_view::npos) break;
@@ -136,7 +137,7 @@ FileRoute ScanPlan::Route(std::u16string_view name) const {
     for (const auto& [extra, family] : extra_extensions) {
         if (os::EqualsIgnoringAsciiCase(extension, extra)) return {family, true};
     }
-    return {std::nullopt, inspect_all_files};
+    return {std::nullopt, examine_all_files};
 }
 
 ScanPlan MakeScanPlan(const ScanOptions& o) {
@@ -145,7 +146,7 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
         plan.families[0] = o.asp, plan.families[1] = o.aspx;
         plan.families[2] = o.php, plan.families[3] = o.jsp;
     }
-    for (const std::string& spec : o.extensions) AddExtensions(plan, spec);
+    for (const std::string& mapping : o.extensions) AddExtensions(plan, mapping);
     for (const std::string& glob : o.excludes) plan.filter.ExcludeFiles(FromUtf8(glob));
     for (const std::string& glob : o.exclude_dirs) plan.filter.ExcludeDirectories(FromUtf8(glob));
     if (!o.max_filesize.empty()) {
@@ -181,8 +182,8 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
     if (!o.yara.empty()) {
         if (o.yara_timeout < 1) throw UsageError("--yara-timeout wants a number of seconds from 1");
         // Compiled once, before anything is scanned.
-        plan.settings.inspector = LoadYaraInspectors(o.yara, o.yara_timeout);
-        plan.inspect_all_files = o.yara_all_files;
+        plan.settings.examiner = LoadYaraExaminers(o.yara, o.yara_timeout);
+        plan.examine_all_files = o.yara_all_files;
     }
     return plan;
 }

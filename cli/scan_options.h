@@ -41,8 +41,8 @@ struct ScanPlan {
     ScanSettings settings;
     ScanVerdict min_level = VerdictSuspicious;
     bool json = false, progress = true, quiet = false;
-    // The inspector also looks at files that no rule set rates.
-    bool inspect_all_files = false;
+    // The examiner also looks at files that no rule set rates.
+    bool examine_all_files = false;
     // Where findings from quarantine_level up are moved; none when empty.
     std::string quarantine_dir;
     ScanVerdict quarantine_level = VerdictTrojan;

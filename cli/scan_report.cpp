@@ -25,7 +25,7 @@ std::string ProblemText(const qx::Problem& problem) {
             return "rated in part: a pattern search stopped at the engine's bound";
         case Kind::kOutOfMemory:
             return "not rated: out of memory";
-        case Kind::kInspectionFailed:
+        case Kind::kExaminationFailed:
             return "not inspected: " + problem.what;
     }
     return "not checked";
@@ -75,10 +75,10 @@ void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
     progress_.Clear();
     const std::u16string_view word = frontend::VerdictWord(verdict);
     const std::string level(frontend::VerdictLevel(verdict));
-    const Inspection& inspection = finding.inspection;
-    // The rule set's reason, then what the inspector matched.
+    const Examination& examination = finding.examination;
+    // The rule set's reason, then what the examiner matched.
     std::u16string reason = finding.rating.reason;
-    if (!inspection.names.empty()) reason += (reason.empty() ? u"" : u" ") + inspection.names;
+    if (!examination.names.empty()) reason += (reason.empty() ? u"" : u" ") + examination.names;
 
     // Moved before the finding is shown, so that its line can name the entry.
     // On POSIX ToUtf8 gives the name's exact bytes back.
@@ -89,7 +89,7 @@ void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
     if (plan_.json) {
         Output::Line("{" + JsonPath(path) + ",\"verdict\":" + JsonString(word) + ",\"level\":\"" +
                      level + "\",\"reason\":" + JsonString(finding.rating.reason) +
-                     (inspection.json.empty() ? "" : "," + inspection.json) +
+                     (examination.json.empty() ? "" : "," + examination.json) +
                      (moved.ok ? ",\"quarantined\":\"" + moved.id + "\"" : "") + "}");
     } else {
         Output::Line(ToUtf8(word) + "\t" + Escaped(path) + "\t" + Escaped(reason));

@@ -125,7 +125,7 @@ class Watch {
         const std::size_t slash = path.rfind(os::kPathSeparator);
         const FileRoute route =
             plan_.Route(std::u16string_view(path).substr(slash == path.npos ? 0 : slash + 1));
-        return route.family || route.inspect;
+        return route.family || route.examine;
     }
 
     void RateFile(const std::u16string& path, std::size_t root) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "file_inspector.h"
+#include "file_examiner.h"
 
 namespace qx::cli {
 
@@ -13,9 +13,9 @@ namespace qx::cli {
 bool YaraSupported();
 
 // Compiles the rule files and folders of `sources` (or loads rules compiled
-// by yarac) once, and returns what makes one inspector per rating thread over
+// by yarac) once, and returns what makes one examiner per rating thread over
 // them, each giving a file at most `timeout_seconds`. Throws UsageError with
 // every compile error, one "FILE:LINE: MESSAGE" a line, before any scanning.
-InspectorFactory LoadYaraInspectors(const std::vector<std::string>& sources, int timeout_seconds);
+ExaminerFactory LoadYaraExaminers(const std::vector<std::string>& sources, int timeout_seconds);
 
 }  // namespace qx::cli

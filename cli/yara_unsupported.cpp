@@ -8,7 +8,7 @@ bool YaraSupported() {
     return false;
 }
 
-InspectorFactory LoadYaraInspectors(const std::vector<std::string>&, int) {
+ExaminerFactory LoadYaraExaminers(const std::vector<std::string>&, int) {
     throw UsageError("this build has no YARA support");
 }
 

@@ -38,10 +38,10 @@ FileRating OutOfMemory() {
 FileRater::~FileRater() = default;
 
 FileRater::FileRater(std::string_view code_set, std::uint64_t max_file_size,
-                     std::unique_ptr<FileInspector> inspector, bool reference_rules)
+                     std::unique_ptr<FileExaminer> examiner, bool reference_rules)
     : unmarked_(code_set.empty() ? os::MakeAnsiDecoder() : os::MakeDecoder(code_set)),
       max_file_size_(max_file_size),
-      inspector_(std::move(inspector)),
+      examiner_(std::move(examiner)),
       reference_rules_(reference_rules),
       buffers_(std::make_unique<ReadBuffers>()) {
     if (!unmarked_) unmarked_ = os::MakeAnsiDecoder();
@@ -98,22 +98,22 @@ bool FileRater::KnownGood(const FileRating& result,
 
 FileRating FileRater::RateOpen(const FileRoute& route, os::File file, const std::u16string& path) {
     FileRating result;
-    const std::int64_t size = file.Size();
+    const std::int64_t size = file.SizeAtOpen();  // from the open, with no second call
     if (max_file_size_ > 0 && size > static_cast<std::int64_t>(max_file_size_)) {
         result.too_large = true;
         return result;
     }
-    const bool inspect = route.inspect && inspector_ != nullptr;
+    const bool examine = route.examine && examiner_ != nullptr;
     try {
-        if (inspect && size <= static_cast<std::int64_t>(kMaxInspectedBytes)) {
-            // The inspector and the rules read the same bytes, read once.
+        if (examine && size <= static_cast<std::int64_t>(kMaxExaminedBytes)) {
+            // The examiner and the rules read the same bytes, read once.
             bytes_.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
             const std::int64_t got = file.ReadAt(0, bytes_.data(), bytes_.size());
             if (got < 0) return Unreadable(file.LastError());
             bytes_.resize(static_cast<std::size_t>(got));
             RateLoaded(route, bytes_, path, result);
         } else {
-            if (inspect) result.finding.inspection.problem = "too large to inspect";
+            if (examine) result.finding.examination.problem = "too large to inspect";
             if (route.family) {
                 CTextFileRead reader(std::move(file), *unmarked_, *buffers_);
                 RateText(*route.family, reader, result);
@@ -152,15 +152,15 @@ void FileRater::RateLoaded(const FileRoute& route, std::string_view bytes,
             result.finding.rating.verdict = VerdictNone;
         }
     }
-    if (route.inspect && inspector_) result.finding.inspection = inspector_->Inspect(path, bytes);
+    if (route.examine && examiner_) result.finding.examination = examiner_->Examine(path, bytes);
 }
 
 FileRating FileRater::Finish(FileRating& result) {
     result.finding.verdict =
-        std::max(result.finding.rating.verdict, result.finding.inspection.verdict);
+        std::max(result.finding.rating.verdict, result.finding.examination.verdict);
     text_.clear();
     if (text_.capacity() > CTextFileRead::kMaxTextUnits / 4) text_.shrink_to_fit();
-    if (bytes_.capacity() > kMaxInspectedBytes / 4) {
+    if (bytes_.capacity() > kMaxExaminedBytes / 4) {
         bytes_.clear();
         bytes_.shrink_to_fit();
     }

@@ -2,7 +2,7 @@
 // UTF-16 mark, whose bytes are also read as unmarked text), running its
 // family's cascade over each reading, taking the higher verdict, cancelling
 // levels 1 and 2 for known-good files, and handing the same bytes to the
-// scan's inspector. Besides the finding it tells what kept the file from
+// scan's examiner. Besides the finding it tells what kept the file from
 // being checked in full.
 #pragma once
 
@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "engine_types.h"
-#include "file_inspector.h"
+#include "file_examiner.h"
 #include "os/codepage.h"
 #include "os/dir_reader.h"
 #include "os/file.h"
@@ -48,7 +48,7 @@ class FileRater {
     // `reference_rules` runs the cascades the step-by-step way (see
     // rule_frame.h), for comparison.
     explicit FileRater(std::string_view code_set = {}, std::uint64_t max_file_size = 0,
-                       std::unique_ptr<FileInspector> inspector = nullptr,
+                       std::unique_ptr<FileExaminer> examiner = nullptr,
                        bool reference_rules = false);
     ~FileRater();
 
@@ -59,8 +59,8 @@ class FileRater {
     FileRating RateBytes(const FileRoute& route, std::string_view bytes,
                          const std::u16string& path = {});
 
-    // The inspector looks at files of at most this many bytes.
-    static constexpr std::size_t kMaxInspectedBytes = std::size_t{1} << 27;
+    // The examiner looks at files of at most this many bytes.
+    static constexpr std::size_t kMaxExaminedBytes = std::size_t{1} << 27;
 
   private:
     FileRating RateOpen(const FileRoute& route, os::File file, const std::u16string& path);
@@ -74,7 +74,7 @@ class FileRater {
 
     std::unique_ptr<os::TextDecoder> unmarked_;
     std::uint64_t max_file_size_;
-    std::unique_ptr<FileInspector> inspector_;
+    std::unique_ptr<FileExaminer> examiner_;
     bool reference_rules_;
     std::u16string text_;  // reused: their capacity stays from file to file
     std::string bytes_;

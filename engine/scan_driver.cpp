@@ -34,14 +34,14 @@ void Report(ScanClient& client, const std::u16string& path, const FileRating& ra
     if (rated.rated_in_part) client.OnProblem(path, {Problem::Kind::kRatedInPart});
     if (rated.search_stopped) client.OnProblem(path, {Problem::Kind::kSearchStopped});
     if (rated.out_of_memory) client.OnProblem(path, {Problem::Kind::kOutOfMemory});
-    if (!rated.finding.inspection.problem.empty()) {
+    if (!rated.finding.examination.problem.empty()) {
         client.OnProblem(path,
-                         {Problem::Kind::kInspectionFailed, 0, rated.finding.inspection.problem});
+                         {Problem::Kind::kExaminationFailed, 0, rated.finding.examination.problem});
     }
 }
 
-std::unique_ptr<FileInspector> MakeInspector(const ScanSettings& settings) {
-    return settings.inspector ? settings.inspector() : nullptr;
+std::unique_ptr<FileExaminer> MakeExaminer(const ScanSettings& settings) {
+    return settings.examiner ? settings.examiner() : nullptr;
 }
 
 int ThreadsFor(const ScanSettings& settings) {
@@ -59,7 +59,7 @@ class ScanVisitor : public TreeVisitor {
               ThreadsFor(settings),
               [&settings] {
                   return std::make_unique<FileRater>(settings.code_set, settings.max_file_size,
-                                                     MakeInspector(settings),
+                                                     MakeExaminer(settings),
                                                      settings.reference_rules);
               },
               [&client] { return client.StopRequested(); }) {}
@@ -83,7 +83,7 @@ class ScanVisitor : public TreeVisitor {
     void OnFile(const WalkEntry& file) override {
         const FileRoute route = client_.Route(file.path, file.name);
         pool_.Event([this, path = file.path] { client_.OnFile(path); });
-        if (!route.family && !route.inspect) return;
+        if (!route.family && !route.examine) return;
         if (!file.whole) {
             // A cut path names some other file: it is never opened.
             pool_.Event([this, path = file.path] {
@@ -132,8 +132,8 @@ void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings
     const std::u16string_view name =
         std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
     const FileRoute route = client.Route(path, name);
-    if (!route.family && !route.inspect) return;
-    FileRater rater(settings.code_set, settings.max_file_size, MakeInspector(settings),
+    if (!route.family && !route.examine) return;
+    FileRater rater(settings.code_set, settings.max_file_size, MakeExaminer(settings),
                     settings.reference_rules);
     Report(client, path, rater.Rate(route, path));
 }

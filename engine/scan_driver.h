@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "engine_types.h"
-#include "file_inspector.h"
+#include "file_examiner.h"
 #include "rules/rule_sets.h"
 
 namespace qx {
@@ -29,26 +29,26 @@ struct Problem {
         kRatedInPart,    // a text past the reader's cap: rated up to it
         kSearchStopped,  // a pattern search stopped at a bound of the engine
         kOutOfMemory,
-        kInspectionFailed,  // the inspector could not look at the file (`what` says why)
+        kExaminationFailed,  // the examiner could not look at the file (`what` says why)
     };
     Kind kind;
     std::uint32_t error = 0;  // the system's code, for kUnlistable and kUnreadable
     std::string what{};
 };
 
-// How a file is rated: by a family's rule set, by the scan's inspector, both
+// How a file is rated: by a family's rule set, by the scan's examiner, both
 // or neither.
 struct FileRoute {
     std::optional<Family> family;
-    bool inspect = false;
+    bool examine = false;
 };
 
-// What rating one file found: the rule set's rating, the inspector's, and the
+// What rating one file found: the rule set's rating, the examiner's, and the
 // verdict they come to, the higher of the two.
 struct Finding {
     ScanVerdict verdict = VerdictNone;
-    Rating rating;  // the rule set's; verdict 0 and no reason when only the inspector found
-    Inspection inspection;
+    Rating rating;  // the rule set's; verdict 0 and no reason when only the examiner found
+    Examination examination;
 };
 
 struct ScanSettings {
@@ -57,8 +57,8 @@ struct ScanSettings {
     std::string code_set{};
     // Files larger than this many bytes are not read; 0: no limit.
     std::uint64_t max_file_size = 0;
-    // Makes the inspector of each rating thread; none when empty.
-    InspectorFactory inspector{};
+    // Makes the examiner of each rating thread; none when empty.
+    ExaminerFactory examiner{};
     // Rating threads; 0: one per processor core. The walk and every call to
     // the client stay on the thread that runs the scan.
     int threads = 0;
@@ -75,7 +75,7 @@ class ScanClient {
     // How the file at `path` (whose own name is `name`) is rated; asked once
     // for every file when the walk reaches it, which may be before earlier
     // files' events are told. By default every family's files, by their rule
-    // set and the inspector.
+    // set and the examiner.
     virtual FileRoute Route(const std::u16string& /*path*/, std::u16string_view name) {
         const std::optional<Family> family = FamilyOfName(name);
         return {family, family.has_value()};
@@ -89,7 +89,7 @@ class ScanClient {
     virtual void OnDirectory(const std::u16string&) {}
     // For every file, whatever its name, before it is rated.
     virtual void OnFile(const std::u16string&) {}
-    // A file rated above 0 by its rule set or the inspector.
+    // A file rated above 0 by its rule set or the examiner.
     virtual void OnFinding(const std::u16string& path, const Finding& finding) = 0;
     // What kept a directory or file from being checked in full; after the
     // file's finding, if it has one.

@@ -7,37 +7,20 @@
 // so that NULs and units above 255 reach the engine too.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_units.h"
 #include "pattern.h"
 
 namespace {
 
+using qx::fuzz::Check;
+using qx::fuzz::DecodeUnits;
 using qx::pattern::CMatchContext;
 using qx::pattern::CMatchResult;
 using qx::pattern::CPatternT;
 
 constexpr std::int64_t kFuzzWork = std::int64_t{1} << 20;
-
-std::size_t Decode(const std::uint8_t* data, std::size_t size, std::size_t at, bool stopAtZero,
-                   std::u16string& units) {
-    while (at < size) {
-        const std::uint8_t byte = data[at++];
-        if (byte == 0 && stopAtZero) break;
-        if (byte == 0xFF && at + 1 < size) {
-            units.push_back(static_cast<char16_t>(data[at] | (data[at + 1] << 8)));
-            at += 2;
-        } else {
-            units.push_back(byte);
-        }
-    }
-    return at;
-}
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 void CheckResult(const CMatchResult& result, std::size_t length, int maxGroup) {
     if (!result.IsMatched()) return;
@@ -55,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const int flags = data[0] & 0x3f;
     std::u16string pattern, text;
-    const std::size_t textAt = Decode(data, size, 1, true, pattern);
-    Decode(data, size, textAt, false, text);
+    const std::size_t textAt = DecodeUnits(data, size, 1, true, pattern);
+    DecodeUnits(data, size, textAt, false, text);
 
     CPatternT<char16_t> compiled(pattern.data(), static_cast<int>(pattern.size()), flags);
     // A smaller work allowance than the engine's keeps runs fast; the depth

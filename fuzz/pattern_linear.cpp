@@ -8,13 +8,15 @@
 // two bytes (little-endian) is any unit.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_units.h"
 #include "pattern.h"
 
 namespace {
 
+using qx::fuzz::Check;
+using qx::fuzz::DecodeUnits;
 using qx::pattern::CMatchContext;
 using qx::pattern::CPatternT;
 using qx::pattern::MatchOutcome;
@@ -24,25 +26,6 @@ using qx::pattern::MatchOutcome;
 constexpr std::int64_t kFuzzWork = std::int64_t{1} << 16;
 // Texts up to this long are tested from every position.
 constexpr std::size_t kEveryStart = 24;
-
-std::size_t Decode(const std::uint8_t* data, std::size_t size, std::size_t at, bool stopAtZero,
-                   std::u16string& units) {
-    while (at < size) {
-        const std::uint8_t byte = data[at++];
-        if (byte == 0 && stopAtZero) break;
-        if (byte == 0xFF && at + 1 < size) {
-            units.push_back(static_cast<char16_t>(data[at] | (data[at + 1] << 8)));
-            at += 2;
-        } else {
-            units.push_back(byte);
-        }
-    }
-    return at;
-}
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 void Compare(const CPatternT<char16_t>& pattern, const std::u16string& text, std::size_t from) {
     const MatchOutcome linear = pattern.Test(text.data(), text.size(), from);
@@ -60,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     const int flags = data[0] & 0x3f;
     std::u16string pattern, text;
-    const std::size_t textAt = Decode(data, size, 2, true, pattern);
-    Decode(data, size, textAt, false, text);
+    const std::size_t textAt = DecodeUnits(data, size, 2, true, pattern);
+    DecodeUnits(data, size, textAt, false, text);
 
     const CPatternT<char16_t> compiled(pattern.data(), static_cast<int>(pattern.size()), flags);
     if (!compiled.LinearSearchable()) return 0;

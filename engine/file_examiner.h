@@ -1,6 +1,6 @@
 // A second opinion on each file besides the rule sets (the command line's
 // YARA rules): it looks at the file's bytes, read once for both, on the
-// thread that rates the file. A scan makes one inspector per rating thread.
+// thread that rates the file. A scan makes one examiner per rating thread.
 #pragma once
 
 #include <functional>
@@ -12,19 +12,19 @@
 
 namespace qx {
 
-struct Inspection {
+struct Examination {
     ScanVerdict verdict = VerdictNone;  // VerdictNone: nothing found
     std::u16string names;               // what matched, for a line of text
     std::string json;                   // what matched, as members of a JSON finding record
-    std::string problem;                // not empty: the inspection failed or stopped, and why
+    std::string problem;                // not empty: the examination failed or stopped, and why
 };
 
-class FileInspector {
+class FileExaminer {
   public:
-    virtual ~FileInspector() = default;
-    virtual Inspection Inspect(const std::u16string& path, std::string_view bytes) = 0;
+    virtual ~FileExaminer() = default;
+    virtual Examination Examine(const std::u16string& path, std::string_view bytes) = 0;
 };
 
-using InspectorFactory = std::function<std::unique_ptr<FileInspector>()>;
+using ExaminerFactory = std::function<std::unique_ptr<FileExaminer>()>;
 
 }  // namespace qx

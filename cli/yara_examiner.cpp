@@ -1,4 +1,4 @@
-// The YARA inspector of one rating thread: scanners of its own over the
+// The YARA examiner of one rating thread: scanners of its own over the
 // shared rules, fed the bytes the engine read, so a file is read once for
 // both the built-in rules and the YARA ones.
 #include <algorithm>
@@ -27,9 +27,9 @@ std::string LowerExtension(std::u16string_view name) {
     return extension;
 }
 
-class YaraInspector final : public FileInspector {
+class YaraExaminer final : public FileExaminer {
   public:
-    YaraInspector(std::shared_ptr<const YaraRules> rules, int timeout_seconds)
+    YaraExaminer(std::shared_ptr<const YaraRules> rules, int timeout_seconds)
         : rules_(std::move(rules)), timeout_seconds_(timeout_seconds) {
         for (YR_RULES* set : rules_->Sets()) {
             YR_SCANNER* scanner = nullptr;
@@ -46,14 +46,14 @@ class YaraInspector final : public FileInspector {
                                  SCAN_FLAGS_REPORT_RULES_MATCHING | SCAN_FLAGS_NO_TRYCATCH);
         }
     }
-    ~YaraInspector() override {
+    ~YaraExaminer() override {
         for (YR_SCANNER* scanner : scanners_) yr_scanner_destroy(scanner);
     }
-    YaraInspector(const YaraInspector&) = delete;
-    YaraInspector& operator=(const YaraInspector&) = delete;
+    YaraExaminer(const YaraExaminer&) = delete;
+    YaraExaminer& operator=(const YaraExaminer&) = delete;
 
-    Inspection Inspect(const std::u16string& path, std::string_view bytes) override {
-        Inspection result;
+    Examination Examine(const std::u16string& path, std::string_view bytes) override {
+        Examination result;
         if (!unavailable_.empty()) {
             result.problem = unavailable_;
             return result;
@@ -83,7 +83,7 @@ class YaraInspector final : public FileInspector {
     static int OnMessage(YR_SCAN_CONTEXT*, int message, void* data, void* self) {
         if (message != CALLBACK_MSG_RULE_MATCHING) return CALLBACK_CONTINUE;
         try {
-            static_cast<YaraInspector*>(self)->matched_.push_back(static_cast<YR_RULE*>(data));
+            static_cast<YaraExaminer*>(self)->matched_.push_back(static_cast<YR_RULE*>(data));
         } catch (const std::bad_alloc&) {
             return CALLBACK_ERROR;
         }
@@ -105,7 +105,7 @@ class YaraInspector final : public FileInspector {
         }
     }
 
-    void Describe(Inspection& result) const {
+    void Describe(Examination& result) const {
         if (matched_.empty()) return;
         std::string names = "YARA: ", json = "\"yara\":[";
         std::vector<std::string_view> named;
@@ -134,11 +134,10 @@ bool YaraSupported() {
     return true;
 }
 
-InspectorFactory LoadYaraInspectors(const std::vector<std::string>& sources, int timeout_seconds) {
+ExaminerFactory LoadYaraExaminers(const std::vector<std::string>& sources, int timeout_seconds) {
     auto rules = std::make_shared<const YaraRules>(sources);
-    return [rules, timeout_seconds] {
-        return std::make_unique<YaraInspector>(rules, timeout_seconds);
-    };
+    return
+        [rules, timeout_seconds] { return std::make_unique<YaraExaminer>(rules, timeout_seconds); };
 }
 
 }  // namespace qx::cli
