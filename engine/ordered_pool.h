@@ -10,9 +10,13 @@
 //            [&, path](Rating& rating) { client.OnFinding(path, rating); });
 //   pool.Finish();
 //
-// With one thread the jobs run on the caller's thread as they are given.
+// The caller is one of the `threads`: when it would wait for a result, it
+// takes on work not yet begun instead, so that no core sits idle while the
+// walk is held up and the pool needs one thread fewer. With one thread the
+// jobs run on the caller's thread as they are given.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -30,15 +34,13 @@ class OrderedPool {
     using Deliver = std::function<void(Result&)>;
 
     // `threads` (at least 1) states are made with `make_state`, one per
-    // thread. Once `stopped` answers true, work not yet begun is dropped.
+    // thread, the caller's included. Once `stopped` answers true, work not
+    // yet begun is dropped.
     OrderedPool(int threads, const std::function<std::unique_ptr<State>()>& make_state,
                 std::function<bool()> stopped)
-        : stopped_(std::move(stopped)) {
-        if (threads <= 1) {
-            inline_state_ = make_state();
-            return;
-        }
-        for (int i = 0; i < threads; ++i) {
+        : stopped_(std::move(stopped)), own_state_(make_state()) {
+        if (threads <= 1) return;
+        for (int i = 1; i < threads; ++i) {
             workers_.emplace_back([this, state = make_state()] { Serve(*state); });
         }
         // Enough jobs in flight to keep every thread busy while the caller
@@ -65,6 +67,10 @@ class OrderedPool {
 
     // Something to tell the client once everything given before it is told.
     void Event(std::function<void()> event) {
+        if (order_.empty()) {
+            event();  // nothing to wait for
+            return;
+        }
         auto entry = std::make_shared<Entry>();
         entry->event = std::move(event);
         entry->done = true;
@@ -76,20 +82,21 @@ class OrderedPool {
         auto entry = std::make_shared<Entry>();
         entry->work = std::move(work);
         entry->deliver = std::move(deliver);
-        if (inline_state_) {
-            entry->result = entry->work(*inline_state_);
+        if (workers_.empty()) {
+            entry->result = entry->work(*own_state_);
             entry->done = true;
         }
-        Queue(std::move(entry), !inline_state_);
+        Queue(std::move(entry), !workers_.empty());
     }
 
-    // Tells the client everything still waiting, waiting for the work under
-    // way to end.
-    void Finish() { DeliverReady(true); }
+    // Tells the client everything still waiting, helping with the work not
+    // yet begun and waiting for the work under way to end.
+    void Finish() {
+        while (!order_.empty()) TellOldest();
+    }
 
     // Drops the work not yet begun (a stop was requested): it is neither done
     // nor told. The work under way ends and is told.
-
     void Abandon() {
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto& entry : waiting_) entry->abandoned = true;
@@ -102,58 +109,60 @@ class OrderedPool {
         Work work;
         Deliver deliver;
         Result result{};
-        bool done = false;
-        bool abandoned = false;
-        bool on_workers = false;  // counted in jobs_
+        std::atomic<bool> done = false;  // `result` is set: the one hand-over between threads
+        bool abandoned = false;          // the caller's only
+        bool on_workers = false;         // counted in jobs_
     };
 
     void Queue(std::shared_ptr<Entry> entry, bool for_workers) {
         entry->on_workers = for_workers;
         jobs_ += for_workers ? 1 : 0;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            order_.push_back(entry);
-            if (for_workers) waiting_.push_back(entry);
-        }
-        if (for_workers) work_ready_.notify_one();
-        DeliverReady(false);
-        // A full window is emptied by half before the walk goes on: the
-        // caller then sleeps once for many results, not once for each.
-        if (jobs_ > max_jobs_ || order_.size() > max_entries_) {
-            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2) DeliverOldest();
-        }
-    }
-
-    // On the caller's thread: tells what is done, oldest first.
-    void DeliverReady(bool wait) {
-        while (!order_.empty()) {
-            if (stopped_()) Abandon();
+        if (for_workers) {
             {
-                std::unique_lock<std::mutex> lock(mutex_);
-                if (!order_.front()->done && !order_.front()->abandoned) {
-                    if (!wait) return;
-                    WaitForFront(lock);
-                }
+                std::lock_guard<std::mutex> lock(mutex_);
+                waiting_.push_back(entry);
             }
-            Tell();
+            work_ready_.notify_one();
+        }
+        order_.push_back(std::move(entry));
+        while (!order_.empty() && Ready(*order_.front())) Tell();
+        // A full window is emptied by half before the walk goes on: the
+        // caller then turns to the work itself once for many results, not
+        // once for each.
+        if (jobs_ > max_jobs_ || order_.size() > max_entries_) {
+            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2) TellOldest();
         }
     }
 
-    void DeliverOldest() {
-        if (stopped_()) Abandon();
-        {
+    static bool Ready(const Entry& entry) { return entry.abandoned || entry.done.load(); }
+
+    // Tells the oldest entry once it is done. Until then the caller rates
+    // what no thread has begun, and sleeps only when every job before the
+    // oldest's result is under way on the pool.
+    void TellOldest() {
+        for (;;) {
+            if (stopped_()) Abandon();
+            if (Ready(*order_.front())) break;
+            if (std::shared_ptr<Entry> entry = TakeWaiting()) {
+                Run(*entry, *own_state_);
+                continue;
+            }
             std::unique_lock<std::mutex> lock(mutex_);
-            WaitForFront(lock);
+            Entry* front = order_.front().get();
+            awaited_.store(front);
+            result_ready_.wait(lock, [front] { return Ready(*front); });
+            awaited_.store(nullptr);
+            break;
         }
         Tell();
     }
 
-    // Only the oldest entry's end wakes the caller: results that it could
-    // not tell yet would only cost it a switch.
-    void WaitForFront(std::unique_lock<std::mutex>& lock) {
-        awaited_ = order_.front().get();
-        result_ready_.wait(lock, [&] { return order_.front()->done || order_.front()->abandoned; });
-        awaited_ = nullptr;
+    std::shared_ptr<Entry> TakeWaiting() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (waiting_.empty()) return nullptr;
+        std::shared_ptr<Entry> entry = std::move(waiting_.front());
+        waiting_.pop_front();
+        return entry;
     }
 
     void Tell() {
@@ -163,6 +172,17 @@ class OrderedPool {
         if (entry->abandoned && !entry->done) return;
         if (entry->event) entry->event();
         if (entry->deliver) entry->deliver(entry->result);
+    }
+
+    void Run(Entry& entry, State& state) {
+        entry.result = entry.work(state);
+        entry.done.store(true);
+        // The caller sleeps only on the oldest entry, and only after saying
+        // so here: results that it could not tell yet do not wake it.
+        if (awaited_.load() == &entry) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            result_ready_.notify_one();
+        }
     }
 
     void Serve(State& state) {
@@ -175,29 +195,21 @@ class OrderedPool {
                 entry = std::move(waiting_.front());
                 waiting_.pop_front();
             }
-            Result result = entry->work(state);
-            bool awaited;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                entry->result = std::move(result);
-                entry->done = true;
-                awaited = entry.get() == awaited_;
-            }
-            if (awaited) result_ready_.notify_one();
+            Run(*entry, state);
         }
     }
 
     std::function<bool()> stopped_;
-    std::unique_ptr<State> inline_state_;
+    std::unique_ptr<State> own_state_;  // the caller's
     std::vector<std::thread> workers_;
     std::size_t max_jobs_ = 1, max_entries_ = 1;
     std::size_t jobs_ = 0;  // in order_, the caller's only
-    std::mutex mutex_;  // guards waiting_, closing_, awaited_ and every entry's result and flags
+    std::mutex mutex_;      // guards waiting_ and closing_; pairs with both conditions
     std::condition_variable work_ready_, result_ready_;
     std::deque<std::shared_ptr<Entry>> order_;    // the caller's only
     std::deque<std::shared_ptr<Entry>> waiting_;  // work not yet begun
     bool closing_ = false;
-    const Entry* awaited_ = nullptr;  // the entry the caller sleeps on
+    std::atomic<const Entry*> awaited_ = nullptr;  // the entry the caller sleeps on
 };
 
 }  // namespace qx
