@@ -73,6 +73,8 @@ int Scan(const ScanCommandOptions& options) {
     CheckQuarantine(plan, paths);
 
     ScanReport report(plan);
+    // One pool for every PATH: the threads go on from one to the next.
+    Scanner scanner(report, plan.settings);
     for (const std::string& path : paths) {
         if (report.StopRequested()) break;
         const std::u16string root = FromUtf8(path);
@@ -80,20 +82,23 @@ int Scan(const ScanCommandOptions& options) {
         switch (KindOf(path, error)) {
             case PathKind::kDirectory:
                 report.BeginRoot(root);
-                ScanTree(root, report, plan.settings);
+                scanner.Tree(root);
                 break;
             case PathKind::kFile:
                 report.BeginRoot(root);
-                ScanFile(root, report, plan.settings);
+                scanner.File(root);
                 break;
             case PathKind::kMissing:
-                report.Problem(root, "cannot access: " + error.message());
+                scanner.Then([&report, root, what = "cannot access: " + error.message()] {
+                    report.Problem(root, what);
+                });
                 break;
             case PathKind::kOther:
-                report.Problem(root, "not a file or directory");
+                scanner.Then([&report, root] { report.Problem(root, "not a file or directory"); });
                 break;
         }
     }
+    scanner.Finish();
     report.Finish();
     return report.ExitStatus();
 }

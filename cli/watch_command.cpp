@@ -71,11 +71,13 @@ class Watch {
 
     // Every file of every tree, as `scan` rates them.
     void ScanTrees() {
+        Scanner scanner(report_, plan_.settings);
         for (const std::u16string& root : roots_) {
-            if (report_.StopRequested()) return;
+            if (report_.StopRequested()) break;
             report_.BeginRoot(root);
-            ScanTree(root, report_, plan_.settings);
+            scanner.Tree(root);
         }
+        scanner.Finish();
     }
 
     void Run() {

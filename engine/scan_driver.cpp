@@ -49,15 +49,30 @@ int ThreadsFor(const ScanSettings& settings) {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+}  // namespace
+
+std::optional<Family> FamilyOfName(std::u16string_view name) {
+    const std::u16string_view extension = os::Extension(name);
+    if (extension.empty()) return std::nullopt;
+    for (const Route& route : kRoutes) {
+        for (std::u16string_view candidate : route.extensions) {
+            if (!candidate.empty() && os::EqualsIgnoringAsciiCase(extension, candidate)) {
+                return route.family;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // Walks on the caller's thread and rates on the pool's; the client hears
 // everything on the caller's thread, in walk order.
-class ScanVisitor : public TreeVisitor {
+class Scanner::Visitor : public TreeVisitor {
   public:
-    ScanVisitor(ScanClient& client, const ScanSettings& settings)
+    Visitor(ScanClient& client, const ScanSettings& settings)
         : client_(client),
           pool_(
               ThreadsFor(settings),
-              [&settings] {
+              [settings] {
                   return std::make_unique<FileRater>(settings.code_set, settings.max_file_size,
                                                      MakeExaminer(settings),
                                                      settings.reference_rules);
@@ -97,45 +112,60 @@ class ScanVisitor : public TreeVisitor {
             [this, path = file.path](FileRating& rated) { Report(client_, path, rated); });
     }
 
-    void Finish() { pool_.Finish(); }
+    void OnSingleFile(const std::u16string& path) {
+        pool_.Event([this, path] { client_.OnFile(path); });
+        const std::size_t slash = path.find_last_of(os::kPathSeparator);
+        const std::u16string_view name =
+            std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
+        const FileRoute route = client_.Route(path, name);
+        if (!route.family && !route.examine) return;
+        pool_.Job([route, path](FileRater& rater) { return rater.Rate(route, path); },
+                  [this, path](FileRating& rated) { Report(client_, path, rated); });
+    }
+
+    OrderedPool<FileRater, FileRating>& Pool() { return pool_; }
 
   private:
     ScanClient& client_;
     OrderedPool<FileRater, FileRating> pool_;
 };
 
-}  // namespace
+Scanner::Scanner(ScanClient& client, const ScanSettings& settings)
+    : visitor_(std::make_unique<Visitor>(client, settings)) {}
 
-std::optional<Family> FamilyOfName(std::u16string_view name) {
-    const std::u16string_view extension = os::Extension(name);
-    if (extension.empty()) return std::nullopt;
-    for (const Route& route : kRoutes) {
-        for (std::u16string_view candidate : route.extensions) {
-            if (!candidate.empty() && os::EqualsIgnoringAsciiCase(extension, candidate)) {
-                return route.family;
-            }
-        }
-    }
-    return std::nullopt;
+Scanner::~Scanner() = default;
+
+int Scanner::Tree(const std::u16string& root) {
+    return WalkTree(root, *visitor_);
+}
+
+void Scanner::File(const std::u16string& path) {
+    visitor_->OnSingleFile(path);
+}
+
+void Scanner::Then(std::function<void()> event) {
+    visitor_->Pool().Event(std::move(event));
+}
+
+void Scanner::Finish() {
+    visitor_->Pool().Finish();
 }
 
 int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings) {
-    ScanVisitor visitor(client, settings);
-    const int files = WalkTree(root, visitor);
-    visitor.Finish();
+    Scanner scanner(client, settings);
+    const int files = scanner.Tree(root);
+    scanner.Finish();
     return files;
 }
 
 void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings) {
-    client.OnFile(path);
-    const std::size_t slash = path.find_last_of(os::kPathSeparator);
-    const std::u16string_view name =
-        std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
-    const FileRoute route = client.Route(path, name);
-    if (!route.family && !route.examine) return;
-    FileRater rater(settings.code_set, settings.max_file_size, MakeExaminer(settings),
-                    settings.reference_rules);
-    Report(client, path, rater.Rate(route, path));
+    Scanner scanner(client, {.code_set = settings.code_set,
+                             .max_file_size = settings.max_file_size,
+                             .examiner = settings.examiner,
+                             .threads = 1,
+                             .reference_rules = settings.reference_rules});
+    scanner.File(path);
+    scanner.Finish();
 }
 
 }  // namespace qx

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,11 +98,34 @@ class ScanClient {
     virtual void OnProblem(const std::u16string& /*path*/, const Problem& /*problem*/) {}
 };
 
-// Scans the directory at `root` (a link there is followed) for `client`;
-// returns the number of files visited.
-int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings = {});
+// Scans trees and single files in turn on one pool of rating threads, so
+// that the threads stay busy from one to the next. The client hears of each
+// in the order given, everything on the thread that calls.
+class Scanner {
+  public:
+    Scanner(ScanClient& client, const ScanSettings& settings = {});
+    ~Scanner();
+    Scanner(const Scanner&) = delete;
+    Scanner& operator=(const Scanner&) = delete;
 
-// Reaches and rates the one file at `path` as the walk would have.
+    // Scans the directory at `root` (a link there is followed); returns the
+    // number of files visited. Its last events may be told only by a later
+    // call or by Finish.
+    int Tree(const std::u16string& root);
+    // Reaches and rates the one file at `path` as the walk would have.
+    void File(const std::u16string& path);
+    // Runs `event` once everything given before it is told.
+    void Then(std::function<void()> event);
+    // Tells everything still to be told.
+    void Finish();
+
+  private:
+    class Visitor;
+    std::unique_ptr<Visitor> visitor_;
+};
+
+// One tree or one file, told in full before returning.
+int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings = {});
 void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings = {});
 
 }  // namespace qx

@@ -33,7 +33,7 @@ run_preset() { # preset [build targets, space-separated] [ctest args...]
 
 run_preset linux
 run_preset linux-asan
-run_preset linux-tsan "engine_session_tests engine_event_queue_test" -L tsan
+run_preset linux-tsan "engine_session_tests engine_event_queue_test engine_tests" -L tsan
 run_preset windows
 
 echo "== fuzz"

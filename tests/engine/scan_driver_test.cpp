@@ -140,6 +140,37 @@ TEST(ScanDriver, AStopEndsTheWalk) {
     EXPECT_LE(two.Findings(VerdictTrojan), 49);
 }
 
+// Several trees, a single file and the caller's own event on one pool: the
+// client hears everything in the order given, whatever the threads do.
+TEST(ScanDriver, OnePoolTellsSeveralTreesInOrder) {
+    TempTree tree;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name =
+            "t" + std::to_string(i % 2) + "/d" + std::to_string(i % 7) + "/f" + std::to_string(i);
+        tree.Write(name + (i % 3 == 0 ? ".txt" : ".php"), i % 5 == 0 ? kTrojanPhp : "<?php ?>");
+    }
+    tree.Write("single.asp", kDangerousAsp);
+    const auto scan = [&](int threads) {
+        Recorder recorder;
+        Scanner scanner(recorder, {.threads = threads});
+        EXPECT_EQ(scanner.Tree(tree.Path("t0")), 150);
+        scanner.Then([&] { recorder.events.push_back({'T', u""}); });
+        scanner.Tree(tree.Path("t1"));
+        scanner.File(tree.Path("single.asp"));
+        scanner.Finish();
+        return recorder;
+    };
+    const Recorder one = scan(1), three = scan(3);
+    ASSERT_EQ(one.events.size(), three.events.size());
+    for (std::size_t i = 0; i < one.events.size(); ++i) {
+        EXPECT_EQ(one.events[i].kind, three.events[i].kind) << i;
+        EXPECT_EQ(one.events[i].path, three.events[i].path) << i;
+    }
+    EXPECT_EQ(one.Findings(VerdictTrojan), 40);  // the .php of every fifth
+    EXPECT_EQ(one.events.back().kind, 'R');      // the single file, last
+    EXPECT_EQ(one.events[one.events.size() - 2].path, tree.Path("single.asp"));
+}
+
 #ifndef _WIN32
 TEST(ScanDriver, LinksToDirectoriesAreNotEntered) {
     TempTree tree;
