@@ -43,15 +43,15 @@ class OrderedPool {
         for (int i = 1; i < threads; ++i) {
             workers_.emplace_back([this, state = make_state()] { Serve(*state); });
         }
-        // Enough jobs in flight to keep every thread busy while the caller
-        // waits for the oldest (a large file holds up every result after
-        // it), without holding a whole tree's worth. Events between them
-        // (files that are only counted) take no thread but are held too,
-        // so they are bounded apart. For two threads, 48 jobs took a fifth
-        // off the time that 24 entries of either kind took on Debian's PHP
-        // trees.
-        max_jobs_ = static_cast<std::size_t>(threads) * 16 + 16;
-        max_entries_ = max_jobs_ * 16;
+        // Enough jobs in flight to keep every thread busy while one rates a
+        // large file that holds up every result after it (a 4 MB page takes
+        // as long as a few hundred ordinary ones), without holding a whole
+        // tree's worth. Events between them (files that are only counted)
+        // take no thread but are held too, so they are bounded apart. On
+        // Debian's PHP trees at two threads, 512 jobs took a tenth off the
+        // time that 48 took; the entries cost about 3 MB.
+        max_jobs_ = static_cast<std::size_t>(threads) * 256;
+        max_entries_ = max_jobs_ * 8;
     }
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;

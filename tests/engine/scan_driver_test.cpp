@@ -119,7 +119,7 @@ TEST(ScanDriver, MissingDirectoryGivesOneEvent) {
 
 TEST(ScanDriver, AStopEndsTheWalk) {
     TempTree tree;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1200; ++i) {
         std::string name = "d";
         name += std::to_string(i % 10);
         name += "/s";
@@ -131,13 +131,13 @@ TEST(ScanDriver, AStopEndsTheWalk) {
     };
     // On one thread the stop comes before the next file. On two, no file is
     // begun after it: only those under way or rated meanwhile are told, at
-    // most what the pool holds in flight (48 jobs for two threads).
+    // most what the pool holds in flight (512 jobs for two threads).
     StopAfterFirstFinding one, two;
     ScanTree(tree.Path(), one, {.threads = 1});
     EXPECT_EQ(one.Findings(VerdictTrojan), 1);
     ScanTree(tree.Path(), two, {.threads = 2});
     EXPECT_GE(two.Findings(VerdictTrojan), 1);
-    EXPECT_LE(two.Findings(VerdictTrojan), 49);
+    EXPECT_LE(two.Findings(VerdictTrojan), 513);
 }
 
 // Several trees, a single file and the caller's own event on one pool: the
