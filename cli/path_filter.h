@@ -18,6 +18,8 @@ class PathFilter {
     void ExcludeFiles(std::u16string glob) { files_.push_back(std::move(glob)); }
     void ExcludeDirectories(std::u16string glob) { directories_.push_back(std::move(glob)); }
 
+    bool ExcludesFiles() const { return !files_.empty(); }
+    bool ExcludesDirectories() const { return !directories_.empty(); }
     bool ExcludesFile(std::u16string_view below_root, std::u16string_view name) const {
         return Matches(files_, below_root, name);
     }

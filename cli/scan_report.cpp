@@ -48,14 +48,16 @@ std::u16string ScanReport::BelowRoot(const std::u16string& path) const {
 }
 
 FileRoute ScanReport::Route(const std::u16string& path, std::u16string_view name) {
-    if (plan_.filter.ExcludesFile(BelowRoot(path), name)) return {};
+    // The path below the root is formed only when a glob may need it.
+    if (plan_.filter.ExcludesFiles() && plan_.filter.ExcludesFile(BelowRoot(path), name)) return {};
     ++totals_.files;
     progress_.Show(totals_.files, path);
     return plan_.Route(name);
 }
 
 bool ScanReport::ShouldEnter(const std::u16string& path, std::u16string_view name) {
-    return !plan_.filter.ExcludesDirectory(BelowRoot(path), name);
+    return !plan_.filter.ExcludesDirectories() ||
+           !plan_.filter.ExcludesDirectory(BelowRoot(path), name);
 }
 
 void ScanReport::OnFinding(const std::u16string& path, const Finding& finding) {
