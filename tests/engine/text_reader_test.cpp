@@ -2,6 +2,9 @@
 // characters a hostile file may use to hide a payload.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fingerprint.h"
 #include "temp_tree.h"
 #include "text_file_read.h"
@@ -169,12 +172,19 @@ TEST(TextReader, MissingFileLeavesTextUntouched) {
 
 TEST(Fingerprint, IsCrc64We) {
     EXPECT_EQ(~Crc64WeUpdate(kCrc64WeInit, "123456789", 9), 0x62EC59E3F1A4F00AULL);
-    // Long input exercises the eight-byte path against the byte-wise one.
+    // Longer runs take the eight-byte and sixteen-byte (folding) paths: each
+    // must continue any register as the byte-wise one does.
     std::string data;
-    for (int i = 0; i < 1000; ++i) data.push_back(static_cast<char>(i * 37 + 11));
-    std::uint64_t bytewise = kCrc64WeInit;
-    for (char c : data) bytewise = Crc64WeUpdate(bytewise, &c, 1);
-    EXPECT_EQ(Crc64WeUpdate(kCrc64WeInit, data.data(), data.size()), bytewise);
+    for (int i = 0; i < 1000; ++i) data.push_back(static_cast<char>(i * 37 + 11 + i / 7));
+    std::vector<std::uint64_t> bytewise{kCrc64WeInit};
+    for (char c : data) bytewise.push_back(Crc64WeUpdate(bytewise.back(), &c, 1));
+    for (std::size_t from : {0, 1, 9, 100}) {
+        for (std::size_t size = 0; from + size <= data.size(); size += size < 200 ? 1 : 97) {
+            ASSERT_EQ(Crc64WeUpdate(bytewise[from], data.data() + from, size),
+                      bytewise[from + size])
+                << from << "+" << size;
+        }
+    }
 
     TempTree tree;
     tree.Write("check.txt", "123456789");
