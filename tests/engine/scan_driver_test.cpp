@@ -145,9 +145,10 @@ TEST(ScanDriver, AStopEndsTheWalk) {
 TEST(ScanDriver, OnePoolTellsSeveralTreesInOrder) {
     TempTree tree;
     for (int i = 0; i < 300; ++i) {
-        const std::string name =
-            "t" + std::to_string(i % 2) + "/d" + std::to_string(i % 7) + "/f" + std::to_string(i);
-        tree.Write(name + (i % 3 == 0 ? ".txt" : ".php"), i % 5 == 0 ? kTrojanPhp : "<?php ?>");
+        std::string name = "t";
+        name.append(std::to_string(i % 2)).append("/d").append(std::to_string(i % 7));
+        name.append("/f").append(std::to_string(i)).append(i % 3 == 0 ? ".txt" : ".php");
+        tree.Write(name, i % 5 == 0 ? kTrojanPhp : "<?php ?>");
     }
     tree.Write("single.asp", kDangerousAsp);
     const auto scan = [&](int threads) {
