@@ -13,6 +13,19 @@ BOOL CEnginePage::OnInitDialog() {
 LRESULT CEnginePage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case kEventsWaitingMessage:
+            // Posted messages come before input: while a fast run floods the
+            // page, a click on its stop button would wait for every event.
+            // With input waiting, the events are taken on a timer instead,
+            // whose message comes after it.
+            if (HIWORD(::GetQueueStatus(QS_INPUT)) != 0) {
+                ::SetTimer(m_hWnd, kEventsAfterInputTimer, USER_TIMER_MINIMUM, nullptr);
+                return 0;
+            }
+            TakeEvents();
+            return 0;
+        case WM_TIMER:
+            if (wp != kEventsAfterInputTimer) break;
+            ::KillTimer(m_hWnd, kEventsAfterInputTimer);
             TakeEvents();
             return 0;
         case WM_DESTROY:

@@ -19,6 +19,8 @@ class CEnginePage : public CPageDialog {
   public:
     // Posted to the page when engine events wait in its queue.
     static constexpr UINT kEventsWaitingMessage = WM_APP + 0x51;
+    // The timer that takes them instead while the user's input waits.
+    static constexpr UINT_PTR kEventsAfterInputTimer = 0x51;
 
     // Where the engine's callback, on the worker thread, leaves its events.
     EngineEventQueue& Events() { return m_events; }
