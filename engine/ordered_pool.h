@@ -92,7 +92,7 @@ class OrderedPool {
     // Tells the client everything still waiting, helping with the work not
     // yet begun and waiting for the work under way to end.
     void Finish() {
-        while (!order_.empty()) TellOldest();
+        while (!order_.empty()) TellOldest(true);
     }
 
     // Drops the work not yet begun (a stop was requested): it is neither done
@@ -126,20 +126,26 @@ class OrderedPool {
         }
         order_.push_back(std::move(entry));
         while (!order_.empty() && Ready(*order_.front())) Tell();
-        // A full window is emptied by half before the walk goes on: the
+        // A full window is emptied towards half before the walk goes on: the
         // caller then turns to the work itself once for many results, not
-        // once for each.
-        if (jobs_ > max_jobs_ || order_.size() > max_entries_) {
-            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2) TellOldest();
+        // once for each. It sleeps only while the window is full: with
+        // nothing left to take on, it goes back to the walk.
+        if (Full()) {
+            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2) {
+                if (!TellOldest(Full())) break;
+            }
         }
     }
+
+    bool Full() const { return jobs_ > max_jobs_ || order_.size() > max_entries_; }
 
     static bool Ready(const Entry& entry) { return entry.abandoned || entry.done.load(); }
 
     // Tells the oldest entry once it is done. Until then the caller rates
-    // what no thread has begun, and sleeps only when every job before the
-    // oldest's result is under way on the pool.
-    void TellOldest() {
+    // what no thread has begun, and sleeps when every job is under way on
+    // the pool, if `may_wait`; otherwise it returns false, having told
+    // nothing.
+    bool TellOldest(bool may_wait) {
         for (;;) {
             if (stopped_()) Abandon();
             if (Ready(*order_.front())) break;
@@ -147,6 +153,7 @@ class OrderedPool {
                 Run(*entry, *own_state_);
                 continue;
             }
+            if (!may_wait) return false;
             std::unique_lock<std::mutex> lock(mutex_);
             Entry* front = order_.front().get();
             awaited_.store(front);
@@ -155,6 +162,7 @@ class OrderedPool {
             break;
         }
         Tell();
+        return true;
     }
 
     std::shared_ptr<Entry> TakeWaiting() {
