@@ -72,10 +72,11 @@ __attribute__((target("pclmul,ssse3"))) std::uint64_t UpdateByFolding(std::uint6
                                                                       const std::uint8_t* p,
                                                                       std::size_t size) {
     const __m128i reverse = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m128i fold = _mm_set_epi64x(static_cast<long long>(PowerOfX(192)),
-                                        static_cast<long long>(PowerOfX(128)));
+    constexpr std::uint64_t kHighHalf = PowerOfX(192), kLowHalf = PowerOfX(128);
+    const __m128i fold =
+        _mm_set_epi64x(static_cast<long long>(kHighHalf), static_cast<long long>(kLowHalf));
     __m128i acc = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), reverse);
-    // The register stands for the message's first eight bytes' own change.
+    // The register joins the first eight bytes, as the tables' step joins them.
     acc = _mm_xor_si128(acc, _mm_set_epi64x(static_cast<long long>(crc), 0));
     p += 16;
     size -= 16;

@@ -74,19 +74,27 @@ class OrderedPool {
         auto entry = std::make_shared<Entry>();
         entry->event = std::move(event);
         entry->done = true;
-        Queue(std::move(entry), false);
+        Queue(std::move(entry));
     }
 
     // Work for a pool thread; `deliver` gets its result in order.
     void Job(Work work, Deliver deliver) {
+        if (workers_.empty()) {
+            // One thread: everything is told as it is given.
+            Result result = work(*own_state_);
+            deliver(result);
+            return;
+        }
         auto entry = std::make_shared<Entry>();
         entry->work = std::move(work);
         entry->deliver = std::move(deliver);
-        if (workers_.empty()) {
-            entry->result = entry->work(*own_state_);
-            entry->done = true;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            waiting_.push_back(entry);
         }
-        Queue(std::move(entry), !workers_.empty());
+        work_ready_.notify_one();
+        ++jobs_;
+        Queue(std::move(entry));
     }
 
     // Tells the client everything still waiting, helping with the work not
@@ -110,20 +118,10 @@ class OrderedPool {
         Deliver deliver;
         Result result{};
         std::atomic<bool> done = false;  // `result` is set: the one hand-over between threads
-        bool abandoned = false;          // the caller's only
-        bool on_workers = false;         // counted in jobs_
+        bool abandoned = false;          // the caller's only: dropped before it began
     };
 
-    void Queue(std::shared_ptr<Entry> entry, bool for_workers) {
-        entry->on_workers = for_workers;
-        jobs_ += for_workers ? 1 : 0;
-        if (for_workers) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                waiting_.push_back(entry);
-            }
-            work_ready_.notify_one();
-        }
+    void Queue(std::shared_ptr<Entry> entry) {
         order_.push_back(std::move(entry));
         while (!order_.empty() && Ready(*order_.front())) Tell();
         // A full window is emptied towards half before the walk goes on: the
@@ -176,8 +174,8 @@ class OrderedPool {
     void Tell() {
         std::shared_ptr<Entry> entry = std::move(order_.front());
         order_.pop_front();
-        if (entry->on_workers) --jobs_;
-        if (entry->abandoned && !entry->done) return;
+        if (entry->work) --jobs_;
+        if (entry->abandoned) return;
         if (entry->event) entry->event();
         if (entry->deliver) entry->deliver(entry->result);
     }
@@ -211,7 +209,7 @@ class OrderedPool {
     std::unique_ptr<State> own_state_;  // the caller's
     std::vector<std::thread> workers_;
     std::size_t max_jobs_ = 1, max_entries_ = 1;
-    std::size_t jobs_ = 0;  // in order_, the caller's only
+    std::size_t jobs_ = 0;  // entries of order_ with work, the caller's only
     std::mutex mutex_;      // guards waiting_ and closing_; pairs with both conditions
     std::condition_variable work_ready_, result_ready_;
     std::deque<std::shared_ptr<Entry>> order_;    // the caller's only

@@ -97,35 +97,42 @@ class Scanner::Visitor : public TreeVisitor {
 
     void OnFile(const WalkEntry& file) override {
         const FileRoute route = client_.Route(file.path, file.name);
-        pool_.Event([this, path = file.path] { client_.OnFile(path); });
-        if (!route.family && !route.examine) return;
-        if (!file.whole) {
-            // A cut path names some other file: it is never opened.
-            pool_.Event([this, path = file.path] {
-                client_.OnProblem(path, {Problem::Kind::kPathTooLong});
-            });
-            return;
-        }
+        if (!Reached(file.path, route, file.whole)) return;
         pool_.Job(
             [route, directory = file.directory, name = std::u16string(file.name), path = file.path](
                 FileRater& rater) { return rater.Rate(route, *directory, name, path); },
-            [this, path = file.path](FileRating& rated) { Report(client_, path, rated); });
+            Teller(file.path));
     }
 
     void OnSingleFile(const std::u16string& path) {
-        pool_.Event([this, path] { client_.OnFile(path); });
         const std::size_t slash = path.find_last_of(os::kPathSeparator);
         const std::u16string_view name =
             std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
         const FileRoute route = client_.Route(path, name);
-        if (!route.family && !route.examine) return;
+        if (!Reached(path, route, true)) return;
         pool_.Job([route, path](FileRater& rater) { return rater.Rate(route, path); },
-                  [this, path](FileRating& rated) { Report(client_, path, rated); });
+                  Teller(path));
     }
 
     OrderedPool<FileRater, FileRating>& Pool() { return pool_; }
 
   private:
+    // Tells of a file reached; true when it is to be rated.
+    bool Reached(const std::u16string& path, const FileRoute& route, bool whole) {
+        pool_.Event([this, path] { client_.OnFile(path); });
+        if (!route.family && !route.examine) return false;
+        if (!whole) {
+            // A cut path names some other file: it is never opened.
+            pool_.Event([this, path] { client_.OnProblem(path, {Problem::Kind::kPathTooLong}); });
+            return false;
+        }
+        return true;
+    }
+
+    std::function<void(FileRating&)> Teller(const std::u16string& path) {
+        return [this, path](FileRating& rated) { Report(client_, path, rated); };
+    }
+
     ScanClient& client_;
     OrderedPool<FileRater, FileRating> pool_;
 };
@@ -159,11 +166,9 @@ int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings&
 }
 
 void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings) {
-    Scanner scanner(client, {.code_set = settings.code_set,
-                             .max_file_size = settings.max_file_size,
-                             .examiner = settings.examiner,
-                             .threads = 1,
-                             .reference_rules = settings.reference_rules});
+    ScanSettings one_thread = settings;
+    one_thread.threads = 1;
+    Scanner scanner(client, one_thread);
     scanner.File(path);
     scanner.Finish();
 }
