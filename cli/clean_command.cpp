@@ -13,6 +13,8 @@
 #include "os/codepage.h"
 #include "os/dir_reader.h"
 #include "os/file.h"
+#include "os/path.h"
+#include "quarantine.h"
 
 namespace qx::cli {
 namespace {
@@ -152,17 +154,20 @@ class CleanReport : public CleanClient {
             why = "backup failed: the page cannot be read";
             return false;
         }
-        const std::u16string below = path.substr(root_.size() + 1);
-        const std::filesystem::path target =
-            std::filesystem::path(FromUtf8(options_.backup)) / below;
+        // Joined as UTF-16 and handed over as the name's own bytes: a name
+        // that is not UTF-8 has no other path form.
+        std::u16string target = FromUtf8(options_.backup);
+        target.push_back(os::kPathSeparator);
+        target.append(path, root_.size() + 1);
         std::error_code error;
-        std::filesystem::create_directories(target.parent_path(), error);
+        std::filesystem::create_directories(
+            FsPath(ToUtf8(target.substr(0, target.find_last_of(os::kPathSeparator)))), error);
         for (int copy = 0; copy < 1000; ++copy) {
-            std::u16string name = target.u16string();
+            std::u16string name = target;
             if (copy > 0) name.append(u".").append(FromUtf8(std::to_string(copy)));
             std::uint32_t code = 0;
             if (os::WriteNewFile(name, bytes, code)) return true;
-            if (!std::filesystem::exists(std::filesystem::path(name), error)) {
+            if (code != os::kFileExists) {
                 why = "backup failed: " + os::ErrorText(code);
                 return false;
             }
@@ -198,23 +203,15 @@ std::u16string CleanCodeOf(const CleanOptions& options) {
     return code;
 }
 
-// A backup folder inside the tree would be walked and cleaned too.
-void RequireBackupOutside(const std::string& backup, const std::string& directory) {
-    std::error_code error;
-    const std::filesystem::path tree = std::filesystem::weakly_canonical(FsPath(directory), error);
-    const std::filesystem::path folder = std::filesystem::weakly_canonical(FsPath(backup), error);
-    const auto [end, ignored] =
-        std::mismatch(tree.begin(), tree.end(), folder.begin(), folder.end());
-    if (end == tree.end()) throw UsageError("the backup folder lies inside " + directory);
-}
-
 int Clean(const CleanOptions& options) {
     if (!options.encoding.empty() && !os::MakeDecoder(options.encoding)) {
         throw UsageError("unknown encoding: " + options.encoding);
     }
     const CleanCode code = BuildCleanCode(CleanCodeOf(options), options.encoding);
     RequireDirectory(options.directory);
-    if (!options.backup.empty()) RequireBackupOutside(options.backup, options.directory);
+    // A backup folder inside the tree would be walked and cleaned too.
+    if (!options.backup.empty() && InsideAny(options.backup, {options.directory}))
+        throw UsageError("the backup folder lies inside " + options.directory);
     const std::u16string root = FromUtf8(options.directory);
     CleanReport report(options, root);
     CleanSettings settings;

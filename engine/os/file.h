@@ -2,11 +2,18 @@
 // the cleaner. Paths are UTF-16; on POSIX they map to bytes as os/path.h says.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace qx::os {
+
+#ifdef _WIN32
+inline constexpr std::uint32_t kFileExists = 80;  // ERROR_FILE_EXISTS
+#else
+inline constexpr std::uint32_t kFileExists = EEXIST;
+#endif
 
 class Directory;
 
@@ -73,7 +80,8 @@ class File {
 
 // Writes `bytes` to a new file at `path` (never over an existing one, never
 // through a link) and has it reach the disk; false, with the system's code in
-// `error`, when it cannot. A file that could not be written whole is removed.
+// `error` (kFileExists when the path is taken), when it cannot. A file that
+// could not be written whole is removed.
 bool WriteNewFile(std::u16string_view path, std::string_view bytes, std::uint32_t& error);
 
 }  // namespace qx::os

@@ -188,6 +188,9 @@ TEST_F(TrustTest, ACleanChangesOnlyWhatItReports) {
     EXPECT_EQ(short_code.status, 2);
     EXPECT_EQ(tree_.Read("e.php"), "$stmt->execute();");
 
+    // A name that is not UTF-8 is backed up under its own bytes.
+    tree_.Write("c/\xff.html", page);
+    chmod(Site("c/\xff.html").c_str(), 0666);
     // The read-only page holds the markup: it failed, and says why.
     const std::string backup = (io_.Root() / "backup").string();
     const CliResult clean =
@@ -199,6 +202,7 @@ TEST_F(TrustTest, ACleanChangesOnlyWhatItReports) {
               std::string::npos)
         << clean.err;
     EXPECT_EQ(qx::test::Slurp(backup + "/a.html"), page);
+    EXPECT_EQ(qx::test::Slurp(backup + "/c/\xff.html"), page);
     EXPECT_EQ(tree_.Read("a.html"), "<p>" + std::string(kCode.size(), ' ') + "</p>");
     EXPECT_EQ(tree_.Read("b/ro.html"), page);
 }
