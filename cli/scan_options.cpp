@@ -1,6 +1,9 @@
 #include "scan_options.h"
 
+#include <limits>
+
 #include "console.h"
+#include "frontend/shown_texts.h"
 #include "os/codepage.h"
 #include "os/path.h"
 #include "yara_support.h"
@@ -16,11 +19,12 @@ std::optional<Family> FamilyNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<ScanVerdict> LevelNamed(std::string_view name) {
-    if (name == "suspicious") return VerdictSuspicious;
-    if (name == "dangerous") return VerdictDangerous;
-    if (name == "trojan") return VerdictTrojan;
-    return std::nullopt;
+ScanVerdict LevelOption(const std::string& option, const std::string& level) {
+    const int verdict = frontend::VerdictOfLevel(level);
+    if (verdict == 0) {
+        throw UsageError(option + " wants suspicious, dangerous or trojan: " + level);
+    }
+    return static_cast<ScanVerdict>(verdict);
 }
 
 // FAMILY=.EXT[,.EXT...]
@@ -126,6 +130,7 @@ std::optional<std::uint64_t> ParseSize(std::string_view text) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
+    if (value > std::numeric_limits<std::uint64_t>::max() / scale) return std::nullopt;
     return value * scale;
 }
 
@@ -159,18 +164,9 @@ ScanPlan MakeScanPlan(const ScanOptions& o) {
         if (!os::MakeDecoder(o.encoding)) throw UsageError("unknown encoding: " + o.encoding);
         plan.settings.code_set = o.encoding;
     }
-    const std::optional<ScanVerdict> min_level = LevelNamed(o.min_level);
-    if (!min_level) {
-        throw UsageError("--min-level wants suspicious, dangerous or trojan: " + o.min_level);
-    }
-    plan.min_level = *min_level;
-    const std::optional<ScanVerdict> quarantine_level = LevelNamed(o.quarantine_level);
-    if (!quarantine_level) {
-        throw UsageError("--quarantine-level wants suspicious, dangerous or trojan: " +
-                         o.quarantine_level);
-    }
+    plan.min_level = LevelOption("--min-level", o.min_level);
     plan.quarantine_dir = o.quarantine;
-    plan.quarantine_level = *quarantine_level;
+    plan.quarantine_level = LevelOption("--quarantine-level", o.quarantine_level);
     if (o.threads < 0 || o.threads > 1024) {
         throw UsageError("--threads wants a number from 1 to 1024");
     }

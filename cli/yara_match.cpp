@@ -5,26 +5,21 @@
 #include <string_view>
 
 #include "console.h"
+#include "frontend/shown_texts.h"
 
 namespace qx::cli {
 namespace {
 
 constexpr int kDangerousScore = 40, kTrojanScore = 75;
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+// A set's own spelling of a level name, in any case.
+std::optional<ScanVerdict> LevelNamed(std::string level) {
+    for (char& c : level) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    return true;
-}
-
-std::optional<ScanVerdict> LevelNamed(std::string_view name) {
-    if (EqualsIgnoringCase(name, "suspicious")) return VerdictSuspicious;
-    if (EqualsIgnoringCase(name, "dangerous")) return VerdictDangerous;
-    if (EqualsIgnoringCase(name, "trojan")) return VerdictTrojan;
-    return std::nullopt;
+    const int verdict = frontend::VerdictOfLevel(level);
+    if (verdict == 0) return std::nullopt;
+    return static_cast<ScanVerdict>(verdict);
 }
 
 // Some sets write the score as a string of digits.

@@ -38,6 +38,13 @@ std::string_view VerdictLevel(int verdict) {
     }
 }
 
+int VerdictOfLevel(std::string_view level) {
+    for (const int verdict : {QX_VERDICT_SUSPICIOUS, QX_VERDICT_DANGEROUS, QX_VERDICT_TROJAN}) {
+        if (level == VerdictLevel(verdict)) return verdict;
+    }
+    return 0;
+}
+
 std::u16string_view CleanResultWord(int result) {
     switch (result) {
         case QX_CLEAN_SUCCEEDED:

@@ -14,6 +14,8 @@ std::u16string_view VerdictWord(int verdict);
 // The verdict's stable English name for machines: suspicious, dangerous,
 // trojan; empty for any other code.
 std::string_view VerdictLevel(int verdict);
+// The verdict code that VerdictLevel names `level`; 0 for any other text.
+int VerdictOfLevel(std::string_view level);
 // 清除成功 or 清除失败 for a page result; empty for any other code.
 std::u16string_view CleanResultWord(int result);
 

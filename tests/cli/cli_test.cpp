@@ -85,6 +85,7 @@ TEST_F(CliTest, BadUsageExitsTwoWithOneLineAndChangesNothing) {
         {"scan", "--min-level", "bogus", Site()},
         {"scan", "--encoding", "NO-SUCH-CODE-SET", Site()},
         {"scan", "--max-filesize", "1X", Site()},
+        {"scan", "--max-filesize", "999999999999G", Site()},  // would wrap to a small limit
         {"scan", "--ext", "cobol=.cbl", Site()},
         {"scan", "--ext", "php=php7", Site()},
         {"clean", "--code", "<x>", Site()},
