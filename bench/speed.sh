@@ -24,7 +24,9 @@ fetch() { # package
   [ -d "$work/$1" ] && return
   (cd "$work" && apt-get download "$1" >/dev/null 2>&1 && dpkg-deb -x "$1"_*.deb "$1" && rm -f "$1"_*.deb)
 }
-for package in wordpress mediawiki phpmyadmin tomcat10-examples; do fetch "$package"; done
+for package in wordpress mediawiki phpmyadmin tomcat10-examples; do
+  fetch "$package" || echo "bench: cannot download $package; measuring without it" >&2
+done
 trees=()
 for package in wordpress mediawiki phpmyadmin tomcat10-examples; do
   [ -d "$work/$package/usr/share" ] && trees+=("$work/$package/usr/share")
