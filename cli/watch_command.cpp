@@ -55,7 +55,7 @@ struct WatchOptions {
 class Watch {
   public:
     Watch(const ScanPlan& plan, const std::vector<std::string>& dirs, bool syslog)
-        : plan_(plan), report_(plan), syslog_(syslog) {
+        : plan_(plan), report_(plan), scanner_(report_, plan.settings), syslog_(syslog) {
         for (const std::string& dir : dirs) roots_.push_back(FromUtf8(dir));
         if (syslog_) report_.EchoTo(LogWarning);
         watcher_ = TreeWatcher::Create(
@@ -71,13 +71,12 @@ class Watch {
 
     // Every file of every tree, as `scan` rates them.
     void ScanTrees() {
-        Scanner scanner(report_, plan_.settings);
         for (const std::u16string& root : roots_) {
             if (report_.StopRequested()) break;
             report_.BeginRoot(root);
-            scanner.Tree(root);
+            scanner_.Tree(root);
         }
-        scanner.Finish();
+        scanner_.Finish();
     }
 
     void Run() {
@@ -118,6 +117,7 @@ class Watch {
                 if (report_.StopRequested()) break;
                 RateFile(path, root);
             }
+            scanner_.Finish();
         }
     }
 
@@ -141,7 +141,7 @@ class Watch {
             return;
         }
         report_.BeginRoot(roots_[root]);
-        ScanFile(path, report_, plan_.settings);
+        scanner_.File(path);
     }
 
     void Notice(const std::string& line) const {
@@ -151,6 +151,8 @@ class Watch {
 
     const ScanPlan& plan_;
     ScanReport report_;
+    // The rating threads and their examiners, made once for the watch's life.
+    Scanner scanner_;
     const bool syslog_;
     std::vector<std::u16string> roots_;
     std::unique_ptr<TreeWatcher> watcher_;

@@ -165,12 +165,4 @@ int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings&
     return files;
 }
 
-void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings) {
-    ScanSettings one_thread = settings;
-    one_thread.threads = 1;
-    Scanner scanner(client, one_thread);
-    scanner.File(path);
-    scanner.Finish();
-}
-
 }  // namespace qx

@@ -124,8 +124,7 @@ class Scanner {
     std::unique_ptr<Visitor> visitor_;
 };
 
-// One tree or one file, told in full before returning.
+// One tree, told in full before returning.
 int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings = {});
-void ScanFile(const std::u16string& path, ScanClient& client, const ScanSettings& settings = {});
 
 }  // namespace qx
