@@ -43,9 +43,7 @@ std::uint8_t PartValue(std::string_view part) {
 }  // namespace
 
 void CQQwry::Open(std::u16string_view path) {
-    size_ = 0;
     if (!file_.Open(path, qx::os::File::Mode::kSharedRead)) return;
-    size_ = std::max<std::int64_t>(file_.Size(), 0);
     std::array<std::uint8_t, 8> header{};
     if (ReadAt(0, header.data(), header.size()) != header.size()) return;
     firstIndex_ = static_cast<std::int32_t>(Load32(header.data()));
@@ -137,9 +135,10 @@ std::int64_t CQQwry::FirstStringOffset(std::uint32_t dataOffset) const {
 }
 
 std::size_t CQQwry::ReadAt(std::int64_t offset, void* buffer, std::size_t size) const {
-    if (!file_.IsOpen() || offset < 0 || offset >= size_) return 0;
+    const std::int64_t end = file_.SizeAtOpen();
+    if (!file_.IsOpen() || offset < 0 || offset >= end) return 0;
     size = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(size), size_ - offset));
+        std::min<std::int64_t>(static_cast<std::int64_t>(size), end - offset));
     const std::int64_t got = file_.ReadAt(static_cast<std::uint64_t>(offset), buffer, size);
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }

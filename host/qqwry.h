@@ -57,6 +57,5 @@ class CQQwry {
 
     std::int32_t firstIndex_ = 0;
     std::int32_t lastIndex_ = 0;
-    std::int64_t size_ = 0;
     qx::os::File file_;
 };
