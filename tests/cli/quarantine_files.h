@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "cli_runner.h"
 
 namespace qx::test {
 
@@ -21,13 +21,6 @@ inline void WriteFile(const std::string& path, const std::string& bytes, mode_t 
         fchmod(fd, mode) != 0 || close(fd) != 0) {
         throw std::runtime_error("cannot write " + path);
     }
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 inline bool Exists(const std::string& path) {

@@ -108,7 +108,7 @@ TEST_F(QuarantineTest, RoundTripKeepsBytesOwnerModeAndTimes) {
     EXPECT_EQ(back.outcome, Outcome::kRestored) << back.error;
     EXPECT_EQ(back.path, path);
     EXPECT_EQ(Described(path), before);
-    EXPECT_EQ(ReadFile(path), bytes);
+    EXPECT_EQ(Slurp(path), bytes);
     EXPECT_TRUE(Names(Store()).empty());
 }
 
@@ -123,8 +123,8 @@ TEST_F(QuarantineTest, SameBytesFromTwoPathsMakeTwoEntries) {
     EXPECT_NE(first.id, second.id);
     EXPECT_EQ(Restore(Store(), second.id).outcome, Outcome::kRestored);
     EXPECT_EQ(Restore(Store(), first.id).outcome, Outcome::kRestored);
-    EXPECT_EQ(ReadFile(At("a/x.php")), "same");
-    EXPECT_EQ(ReadFile(At("b/x.php")), "same");
+    EXPECT_EQ(Slurp(At("a/x.php")), "same");
+    EXPECT_EQ(Slurp(At("b/x.php")), "same");
 }
 
 TEST_F(QuarantineTest, RefusesWhatCannotBeMovedWhole) {
@@ -146,7 +146,7 @@ TEST_F(QuarantineTest, RefusesWhatCannotBeMovedWhole) {
         EXPECT_FALSE(result.ok) << name;
         EXPECT_THAT(result.error, HasSubstr(why)) << name;
     }
-    EXPECT_EQ(ReadFile(At("linked.php")), "<?php");
+    EXPECT_EQ(Slurp(At("linked.php")), "<?php");
     EXPECT_EQ(StatOf(At("linked.php")).st_nlink, 2u);
     EXPECT_TRUE(S_ISLNK(StatOf(At("pointer.php")).st_mode));
     EXPECT_TRUE(Names(Store()).empty());
@@ -179,7 +179,7 @@ TEST_F(QuarantineTest, RestoreRefusalsChangeNothing) {
         EXPECT_THAT(result.error, HasSubstr(why));
         EXPECT_TRUE(Exists(Store() + "/" + entry->id + "/record")) << "entry kept";
     }
-    EXPECT_EQ(ReadFile(At("taken.php")), "new");
+    EXPECT_EQ(Slurp(At("taken.php")), "new");
     EXPECT_FALSE(Exists(At("gone")));
     EXPECT_FALSE(Exists(At("damaged.php")));
     std::vector<std::string> names = Names(tree_.Root().string());
@@ -198,7 +198,7 @@ TEST_F(QuarantineTest, StoreMustBeItsOwnersAlone) {
         ASSERT_EQ(chown(At("theirs").c_str(), kStranger, kStranger), 0);
         EXPECT_THAT(PrepareQuarantineDir(At("theirs")), HasSubstr("belongs to another user"));
     }
-    EXPECT_EQ(ReadFile(At("x.php")), "x");
+    EXPECT_EQ(Slurp(At("x.php")), "x");
     EXPECT_EQ(PrepareQuarantineDir(Store()), "");
     EXPECT_EQ(StatOf(Store()).st_mode & 07777, 0700u);
 }
@@ -282,7 +282,7 @@ TEST_F(UnprivilegedTest, RoundTripOfItsOwnFile) {
         return refused.error;
     });
     EXPECT_EQ(said, "cannot create an entry in the quarantine directory: Permission denied");
-    EXPECT_EQ(ReadFile(path), "<?php system($_GET[c]);");
+    EXPECT_EQ(Slurp(path), "<?php system($_GET[c]);");
 }
 
 TEST_F(UnprivilegedTest, RestoresWithoutTheOwnerAndSaysSo) {
@@ -353,7 +353,7 @@ TEST_F(OtherFileSystemTest, FullQuarantineLeavesTheOriginal) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "cannot write the copy: No space left on device");
     EXPECT_EQ(Described(At("big.php")), before);
-    EXPECT_EQ(ReadFile(At("big.php")), bytes);
+    EXPECT_EQ(Slurp(At("big.php")), bytes);
     EXPECT_TRUE(Names(Store()).empty()) << "the partial copy is gone";
 }
 

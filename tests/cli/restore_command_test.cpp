@@ -1,10 +1,9 @@
 // `quellix restore` as scripts see it: one line per file, failures on
 // standard error, and exit statuses 0, 1 and 2.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "quarantine.h"
 #include "quarantine_files.h"
@@ -15,24 +14,11 @@ namespace {
 using namespace qx::cli;
 using namespace qx::test;
 
-struct Result {
-    int status;
-    std::string out, err;
-};
+using Result = CliResult;
 
 class RestoreCommandTest : public ::testing::Test {
   protected:
-    Result Run(const std::vector<std::string>& args) {
-        std::string command = QX_CLI_PATH;
-        for (const auto& a : args) {
-            command += " '";
-            for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            command += "'";
-        }
-        const std::string out = io_.Root().string() + "/out", err = io_.Root().string() + "/err";
-        const int raw = std::system((command + " >" + out + " 2>" + err + " </dev/null").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-    }
+    Result Run(const std::vector<std::string>& args) { return RunQuellix(args, io_.Root()); }
     std::string At(const std::string& name) const { return tree_.Root().string() + "/" + name; }
     std::string Store() const { return At("q"); }
     std::string Take(const std::string& name) {
@@ -76,8 +62,8 @@ TEST_F(RestoreCommandTest, ListsRestoresAndExitsByOutcome) {
     EXPECT_EQ(all.status, 1);
     EXPECT_EQ(all.out, "restored\t" + shown_a + "\n");
     EXPECT_EQ(all.err, "quellix: " + b + ": refused: a file has appeared at its path since\n");
-    EXPECT_EQ(ReadFile(At("a\xff.php")), "a");
-    EXPECT_EQ(ReadFile(At("b.php")), "since");
+    EXPECT_EQ(Slurp(At("a\xff.php")), "a");
+    EXPECT_EQ(Slurp(At("b.php")), "since");
 
     std::filesystem::remove(At("b.php"));
     const Result json = Run({"restore", "--json", Store(), b});

@@ -50,7 +50,7 @@ TEST_F(ScanQuarantineTest, MovesWhatReachesTheLevelAndRestoreBringsItBack) {
 
     const CliResult restore = Run({"restore", Store(), id});
     EXPECT_EQ(restore.status, 0) << restore.err;
-    EXPECT_EQ(ReadFile(At("door.php")), kTrojan);
+    EXPECT_EQ(Slurp(At("door.php")), kTrojan);
 }
 
 TEST_F(ScanQuarantineTest, AFileThatCannotMoveStaysAndLeavesTheRunUnfinished) {
@@ -61,7 +61,7 @@ TEST_F(ScanQuarantineTest, AFileThatCannotMoveStaysAndLeavesTheRunUnfinished) {
     EXPECT_EQ(scan.out.rfind("木马\t" + At("door.php") + "\t", 0), 0u) << scan.out;
     EXPECT_EQ(scan.err.rfind("quellix: " + At("door.php") + ": not quarantined: ", 0), 0u)
         << scan.err;
-    EXPECT_EQ(ReadFile(At("door.php")), kTrojan);
+    EXPECT_EQ(Slurp(At("door.php")), kTrojan);
 }
 
 }  // namespace
