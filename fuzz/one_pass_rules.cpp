@@ -1,6 +1,7 @@
 // The one-pass way of answering the cascades against the step-by-step
 // reference, on random text: the same verdict, reason and stop for every
-// family. Seeded with the keywords and patterns' literals of the cascades.
+// family. Seeded with the marked-file fuzzer's pages of the sample site
+// (a family byte, then a page), which hold the cascades' keywords.
 #include <cstdint>
 #include <string>
 
