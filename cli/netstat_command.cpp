@@ -69,10 +69,9 @@ int Netstat(const NetstatOptions& options) {
         host::FormatConnectionRows(udp, tcp, database, host::ProcessPath);
 #ifdef __linux__
     // The IPv6 sockets beside their IPv4 kind: UDP rows first, as always.
-    const auto udp6 =
-        host::FormatIpv6Rows(net::ReadIpv6Sockets(false), false, database, host::ProcessPath);
-    const auto tcp6 =
-        host::FormatIpv6Rows(net::ReadIpv6Sockets(true), true, database, host::ProcessPath);
+    const net::Ipv6Sockets ipv6 = net::ReadIpv6Sockets();
+    const auto udp6 = host::FormatIpv6Rows(ipv6.udp, false, database, host::ProcessPath);
+    const auto tcp6 = host::FormatIpv6Rows(ipv6.tcp, true, database, host::ProcessPath);
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(udp.size()), udp6.begin(), udp6.end());
     rows.insert(rows.end(), tcp6.begin(), tcp6.end());
 #endif

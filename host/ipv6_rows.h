@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/connection_rows.h"
-#include "proc_net6_linux.h"
+#include "proc_net_linux.h"
 
 namespace qx::host {
 

@@ -1,40 +1,15 @@
 // GetNetStat on Linux: both tables from the kernel's IPv4 socket tables.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <optional>
 #include <string>
 
 #include "pelvoro.h"
 #include "proc_net_linux.h"
 
-namespace {
-
-std::optional<std::string> ReadWholeFile(const char* path) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string text;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
-    close(fd);
-    return text;
-}
-
-}  // namespace
-
 extern "C" PELVORO_API int GetNetStat(void** tcpTable, void** udpTable) {
     using namespace qx::net;
     if (tcpTable == nullptr || udpTable == nullptr) return 0;
-    const std::optional<std::string> tcpText = ReadWholeFile("/proc/net/tcp");
-    const std::optional<std::string> udpText = ReadWholeFile("/proc/net/udp");
+    const std::optional<std::string> tcpText = ReadProcFile("/proc/net/tcp");
+    const std::optional<std::string> udpText = ReadProcFile("/proc/net/udp");
     if (!tcpText || !udpText) return 0;
 
     const std::vector<ProcSocket> tcp = ParseProcNetTable(*tcpText);

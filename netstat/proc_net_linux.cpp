@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <tuple>
 
 namespace qx::net {
@@ -46,7 +47,21 @@ bool ParseEndpoint(std::string_view field, std::uint32_t& address, std::uint16_t
     return true;
 }
 
-bool ParseLine(std::string_view line, ProcSocket& socket) {
+// "00000000000000000000000001000000:0277": four 32-bit words as the kernel
+// holds them in memory, so each word's bytes in host order are four bytes of
+// the address in network order.
+bool ParseEndpoint(std::string_view field, Ipv6Address& address, std::uint16_t& port) {
+    if (field.size() != 37 || field[32] != ':') return false;
+    for (int word = 0; word < 4; ++word) {
+        std::uint32_t value = 0;
+        if (!ParseNumber(field.substr(8 * word, 8), 16, value)) return false;
+        std::memcpy(address.data() + 4 * word, &value, 4);
+    }
+    return ParseNumber(field.substr(33), 16, port);
+}
+
+template <typename Socket>
+bool ParseLine(std::string_view line, Socket& socket) {
     std::size_t at = 0;
     std::string_view slot = NextField(line, at);
     if (slot.empty() || slot.back() != ':') return false;
@@ -58,6 +73,19 @@ bool ParseLine(std::string_view line, ProcSocket& socket) {
         if (NextField(line, at).empty()) return false;
     }
     return ParseNumber(NextField(line, at), 10, socket.inode);
+}
+
+template <typename Socket>
+std::vector<Socket> ParseTable(std::string_view text) {
+    std::vector<Socket> sockets;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        Socket socket;
+        if (ParseLine(line, socket)) sockets.push_back(socket);
+    }
+    return sockets;
 }
 
 // "socket:[12345]" -> 12345.
@@ -112,15 +140,29 @@ std::uint32_t OwnerOf(const std::unordered_map<std::uint64_t, std::uint32_t>& ow
 }  // namespace
 
 std::vector<ProcSocket> ParseProcNetTable(std::string_view text) {
-    std::vector<ProcSocket> sockets;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ProcSocket socket;
-        if (ParseLine(line, socket)) sockets.push_back(socket);
+    return ParseTable<ProcSocket>(text);
+}
+
+std::vector<ProcSocket6> ParseProcNet6Table(std::string_view text) {
+    return ParseTable<ProcSocket6>(text);
+}
+
+std::optional<std::string> ReadProcFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
     }
-    return sockets;
+    close(fd);
+    return text;
 }
 
 std::uint32_t MibTcpState(std::uint32_t kernelState) {
@@ -187,6 +229,35 @@ std::vector<UdpRow> MakeUdpRows(const std::vector<ProcSocket>& sockets,
         rows.push_back({s.localAddress, s.localPort, s.inode == 0 ? 0 : OwnerOf(owners, s.inode)});
     }
     SortRows(rows);
+    return rows;
+}
+
+Ipv6Sockets ReadIpv6Sockets(const char* procRoot) {
+    const std::string root(procRoot);
+    // A kernel without IPv6 has no such files: no rows.
+    const std::vector<ProcSocket6> tcp =
+        ParseProcNet6Table(ReadProcFile(root + "/net/tcp6").value_or(""));
+    const std::vector<ProcSocket6> udp =
+        ParseProcNet6Table(ReadProcFile(root + "/net/udp6").value_or(""));
+    std::unordered_set<std::uint64_t> inodes;
+    for (const auto* sockets : {&tcp, &udp}) {
+        for (const ProcSocket6& s : *sockets) {
+            if (s.inode != 0) inodes.insert(s.inode);
+        }
+    }
+    const auto owners = FindSocketOwners(inodes, procRoot);
+    Ipv6Sockets rows;
+    for (const ProcSocket6& s : tcp) {
+        rows.tcp.push_back({s.localAddress, s.localPort, s.remoteAddress, s.remotePort,
+                            MibTcpState(s.kernelState),
+                            s.inode == 0 ? 0 : OwnerOf(owners, s.inode)});
+    }
+    for (const ProcSocket6& s : udp) {
+        rows.udp.push_back({s.localAddress, s.localPort, s.remoteAddress, s.remotePort, 0,
+                            s.inode == 0 ? 0 : OwnerOf(owners, s.inode)});
+    }
+    SortRows(rows.tcp);
+    SortRows(rows.udp);
     return rows;
 }
 

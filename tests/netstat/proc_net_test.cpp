@@ -38,6 +38,29 @@ TEST(ProcNet, ParsesTheKernelTable) {
     EXPECT_EQ(sockets[1].inode, 0u);
 }
 
+// IPv6 addresses come as four words in host order: ::1 on a little-endian
+// machine reads 00000000000000000000000001000000.
+TEST(ProcNet, ParsesTheKernelIpv6Table) {
+    const char* text =
+        "  sl  local_address                         remote_address                        st "
+        "tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
+        "   0: 00000000000000000000000001000000:1F90 00000000000000000000000000000000:0000 0A "
+        "00000000:00000000 00:00000000 00000000     0        0 77 1 0000000000000000 100 0 0 10 "
+        "0\n"
+        "   1: 00000000000000000000000001000000:1F90 short\n";
+    const auto sockets = qx::net::ParseProcNet6Table(text);
+    ASSERT_EQ(sockets.size(), 1u);
+    qx::net::Ipv6Address loopback{};
+    loopback[15] = 1;
+    if (htonl(1) != 1) {  // little-endian
+        EXPECT_EQ(sockets[0].localAddress, loopback);
+    }
+    EXPECT_EQ(sockets[0].localPort, 8080);
+    EXPECT_EQ(sockets[0].remoteAddress, qx::net::Ipv6Address{});
+    EXPECT_EQ(sockets[0].kernelState, 10u);
+    EXPECT_EQ(sockets[0].inode, 77u);
+}
+
 TEST(ProcNet, MapsKernelStatesToMibStates) {
     const std::uint32_t expected[] = {0, 5, 3, 4, 6, 7, 11, 1, 8, 10, 2, 9, 4, 0};
     for (std::uint32_t state = 0; state < std::size(expected); ++state) {
