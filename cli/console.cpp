@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -297,18 +299,18 @@ void ProgressLine::Show(long count, std::u16string_view path) {
     const int room = TerminalColumns() - 1 - static_cast<int>(head.size());
     if (room < 4) return;
     const std::u16string shown = FromUtf8(Escaped(path));
+    // Where each character starts and how wide it is, then as many of the
+    // last ones as fit, a column kept for the ellipsis when some are left.
+    std::vector<std::pair<std::size_t, int>> characters;
+    ForEachCharacter(shown, [&](char32_t c, std::u16string_view units, bool) {
+        characters.emplace_back(static_cast<std::size_t>(units.data() - shown.data()), Columns(c));
+    });
     int used = 0;
-    std::size_t start = shown.size();
-    while (start > 0) {
-        std::size_t back = start - 1;
-        if (back > 0 && IsLowSurrogate(shown[back]) && IsHighSurrogate(shown[back - 1])) --back;
-        const char32_t c = shown[back] >= 0xD800 && shown[back] <= 0xDBFF
-                               ? 0x10000 + ((char32_t{shown[back]} - 0xD800) << 10)
-                               : char32_t{shown[back]};
-        if (used + Columns(c) > room - (back > 0 ? 1 : 0)) break;
-        used += Columns(c);
-        start = back;
+    std::size_t first = characters.size();
+    while (first > 0 && used + characters[first - 1].second <= room - (first > 1 ? 1 : 0)) {
+        used += characters[--first].second;
     }
+    const std::size_t start = first < characters.size() ? characters[first].first : shown.size();
     const std::string tail = (start > 0 ? "\xE2\x80\xA6" : "") + ToUtf8(shown.substr(start));
     std::fprintf(stderr, "\r\033[K%s%s", head.c_str(), tail.c_str());
     std::fflush(stderr);
