@@ -124,9 +124,7 @@ class Watch {
   private:
     // Whether a file of this name is rated at all (before it is looked at).
     bool Rated(const std::u16string& path) const {
-        const std::size_t slash = path.rfind(os::kPathSeparator);
-        const FileRoute route =
-            plan_.Route(std::u16string_view(path).substr(slash == path.npos ? 0 : slash + 1));
+        const FileRoute route = plan_.Route(os::FileName(path));
         return route.family || route.examine;
     }
 

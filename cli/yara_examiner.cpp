@@ -13,11 +13,6 @@
 namespace qx::cli {
 namespace {
 
-std::u16string_view NameOf(const std::u16string& path) {
-    const std::size_t slash = path.find_last_of(os::kPathSeparator);
-    return std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
-}
-
 // ".php" for "index.PHP", as rules compare it.
 std::string LowerExtension(std::u16string_view name) {
     std::string extension = ToUtf8(os::Extension(name));
@@ -59,7 +54,7 @@ class YaraExaminer final : public FileExaminer {
             return result;
         }
         matched_.clear();
-        const std::u16string_view name = NameOf(path);
+        const std::u16string_view name = os::FileName(path);
         const std::string externals[] = {ToUtf8(name), ToUtf8(path), LowerExtension(name), ""};
         static const std::uint8_t kNoBytes = 0;
         const auto* data =

@@ -105,10 +105,7 @@ class Scanner::Visitor : public TreeVisitor {
     }
 
     void OnSingleFile(const std::u16string& path) {
-        const std::size_t slash = path.find_last_of(os::kPathSeparator);
-        const std::u16string_view name =
-            std::u16string_view(path).substr(slash == std::u16string::npos ? 0 : slash + 1);
-        const FileRoute route = client_.Route(path, name);
+        const FileRoute route = client_.Route(path, os::FileName(path));
         if (!Reached(path, route, true)) return;
         pool_.Job([route, path](FileRater& rater) { return rater.Rate(route, path); },
                   Teller(path));

@@ -21,6 +21,11 @@ bool JoinPath(std::u16string_view directory, std::u16string_view name, std::u16s
     return false;
 }
 
+std::u16string_view FileName(std::u16string_view path) {
+    const std::size_t slash = path.rfind(kPathSeparator);
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
 std::u16string_view Extension(std::u16string_view name) {
     const auto dot = name.rfind(u'.');
     return dot == std::u16string_view::npos ? std::u16string_view{} : name.substr(dot);

@@ -30,6 +30,9 @@ bool FitPath(std::u16string_view path, std::u16string& out);
 // "directory<separator>name" cut to kMaxPathUnits; false when it had to be cut.
 bool JoinPath(std::u16string_view directory, std::u16string_view name, std::u16string& out);
 
+// A path's last component: what follows its last separator, or the whole.
+std::u16string_view FileName(std::u16string_view path);
+
 // The extension of a file's own name: from its last dot to the end, dot
 // included; empty when the name has no dot.
 std::u16string_view Extension(std::u16string_view name);
