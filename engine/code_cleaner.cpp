@@ -123,9 +123,21 @@ PageOutcome CleanOpenPage(const CleanCode& code, const os::Directory& root,
     return {Kind::kCleaned};
 }
 
-struct PageResult {
-    PageOutcome outcome;
-    std::string why{};
+// One thing to tell the client, filled in by the walk and, for a page to
+// clean, by a cleaning thread.
+struct CleanItem {
+    // A file's kFile is told before its kPage.
+    enum class Kind { kDirectory, kUnlistable, kFile, kPage };
+    Kind kind = Kind::kFile;
+    std::u16string path;
+    std::uint32_t error = 0;  // kUnlistable
+    bool whole = true;        // kPage: false when the path had to be cut
+    std::u16string name;      // kPage: its name in `directory`
+    std::shared_ptr<const os::Directory> directory;
+    PageOutcome outcome;  // kPage, set by the cleaning
+    std::string why;
+
+    void Drop() { directory.reset(); }  // holds the directory open
 };
 
 // Each cleaning thread's scratch space.
@@ -151,55 +163,84 @@ class CleanVisitor : public TreeVisitor {
           root_(root),
           pool_(
               ThreadsFor(settings), [] { return std::make_unique<Cleaner>(); },
-              [&client] { return client.StopRequested(); }) {}
+              [&client] { return client.StopRequested(); },
+              [this](Cleaner& cleaner, CleanItem& item) { Clean(cleaner, item); },
+              [this](CleanItem& item) { Tell(item); }) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
     void OnDirectory(const std::u16string& directory) override {
-        pool_.Event([this, directory] { client_.OnDirectory(directory); });
+        CleanItem& item = pool_.Next();
+        item.kind = CleanItem::Kind::kDirectory;
+        item.path.assign(directory);
+        pool_.Give(false);
     }
     void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
-        pool_.Event([this, path, error] { client_.OnUnlistable(path, error); });
+        CleanItem& item = pool_.Next();
+        item.kind = CleanItem::Kind::kUnlistable;
+        item.path.assign(path);
+        item.error = error;
+        pool_.Give(false);
     }
 
     void OnFile(const WalkEntry& file) override {
-        pool_.Event([this, path = file.path] { client_.OnFile(path); });
+        CleanItem& reached = pool_.Next();
+        reached.kind = CleanItem::Kind::kFile;
+        reached.path.assign(file.path);
+        pool_.Give(false);
         // A session whose clean code was never set changes nothing: not even an open.
         if (!code_.set || code_.utf8.pattern.empty() || !IsCleanable(file.name)) return;
-        const auto tell = [this, path = file.path](PageResult& result) {
-            if (result.outcome.kind != PageOutcome::Kind::kNoMarkup) {
-                client_.OnPage(path, result.outcome, result.why);
-            }
-        };
-        if (!file.whole) {
-            // A cut path names some other file: it is never opened.
-            pool_.Job([](Cleaner&) { return PageResult{Failed(PageOutcome::Why::kPathTooLong)}; },
-                      tell);
-            return;
-        }
-        pool_.Job(
-            [this, directory = file.directory, name = std::u16string(file.name),
-             path = file.path](Cleaner& cleaner) {
-                PageResult result;
-                try {
-                    result.outcome = CleanOpenPage(code_, root_, *directory, name, path, client_,
-                                                   settings_, cleaner.chunk, result.why);
-                } catch (const std::bad_alloc&) {
-                    result.outcome = {PageOutcome::Kind::kUnreadable, PageOutcome::Why::kSystem,
-                                      kOutOfMemoryError};
-                }
-                return result;
-            },
-            tell);
+        CleanItem& item = pool_.Next();
+        item.kind = CleanItem::Kind::kPage;
+        item.path.assign(file.path);
+        item.whole = file.whole;
+        item.name.assign(file.name);
+        item.directory = file.directory;
+        pool_.Give(true);
     }
 
     void Finish() { pool_.Finish(); }
 
   private:
+    void Clean(Cleaner& cleaner, CleanItem& item) {
+        item.why.clear();
+        if (!item.whole) {
+            // A cut path names some other file: it is never opened.
+            item.outcome = Failed(PageOutcome::Why::kPathTooLong);
+            return;
+        }
+        try {
+            item.outcome = CleanOpenPage(code_, root_, *item.directory, item.name, item.path,
+                                         client_, settings_, cleaner.chunk, item.why);
+        } catch (const std::bad_alloc&) {
+            item.outcome = {PageOutcome::Kind::kUnreadable, PageOutcome::Why::kSystem,
+                            kOutOfMemoryError};
+        }
+    }
+
+    void Tell(const CleanItem& item) {
+        switch (item.kind) {
+            case CleanItem::Kind::kDirectory:
+                client_.OnDirectory(item.path);
+                break;
+            case CleanItem::Kind::kUnlistable:
+                client_.OnUnlistable(item.path, item.error);
+                break;
+            case CleanItem::Kind::kFile:
+                client_.OnFile(item.path);
+                break;
+            case CleanItem::Kind::kPage:
+                if (item.outcome.kind != PageOutcome::Kind::kNoMarkup) {
+                    client_.OnPage(item.path, item.outcome, item.why);
+                }
+                break;
+        }
+    }
+
     const CleanCode& code_;
     CleanClient& client_;
     const CleanSettings& settings_;
     const os::Directory& root_;
-    OrderedPool<Cleaner, PageResult> pool_;
+    OrderedPool<Cleaner, CleanItem> pool_;
 };
 
 }  // namespace

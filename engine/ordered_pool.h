@@ -1,19 +1,26 @@
-// Work done on a pool of threads while the caller walks a tree, its results
-// handed back on the caller's thread in the order the work was given, mixed
-// in order with the caller's own events. This is how a scan or a clean uses
-// every core and still tells its client everything in walk order, on one
-// thread.
+// Work done on a pool of threads while the caller walks a tree, told back on
+// the caller's thread in the order it was given, mixed in order with the
+// caller's own events. This is how a scan or a clean uses every core and
+// still tells its client everything in walk order, on one thread.
 //
-//   OrderedPool<Rater, Rating> pool(threads, make_rater, stop_requested);
-//   pool.Event([&] { client.OnFile(path); });
-//   pool.Job([=](Rater& r) { return r.Rate(...); },
-//            [&, path](Rating& rating) { client.OnFinding(path, rating); });
+// Everything given is an item of the caller's type, filled in place:
+//
+//   OrderedPool<Rater, FileItem> pool(threads, make_rater, stopped, rate, tell);
+//   FileItem& item = pool.Next();
+//   item.path.assign(path);
+//   pool.Give(true);   // rate(rater, item) on some thread, then tell(item)
+//   ...
 //   pool.Finish();
+//
+// Items are reused once told, with whatever they hold, so that a walk of
+// many files does not allocate for each: the caller sets every field it
+// reads, and the item's `Drop()` lets go of what must not outlive it (open
+// directories, say) while keeping its buffers.
 //
 // The caller is one of the `threads`: when it would wait for a result, it
 // takes on work not yet begun instead, so that no core sits idle while the
 // walk is held up and the pool needs one thread fewer. With one thread the
-// jobs run on the caller's thread as they are given.
+// work runs on the caller's thread as it is given.
 #pragma once
 
 #include <atomic>
@@ -27,18 +34,21 @@
 
 namespace qx {
 
-template <class State, class Result>
+template <class State, class Item>
 class OrderedPool {
   public:
-    using Work = std::function<Result(State&)>;
-    using Deliver = std::function<void(Result&)>;
+    using Work = std::function<void(State&, Item&)>;
+    using Tell = std::function<void(Item&)>;
 
     // `threads` (at least 1) states are made with `make_state`, one per
     // thread, the caller's included. Once `stopped` answers true, work not
     // yet begun is dropped.
     OrderedPool(int threads, const std::function<std::unique_ptr<State>()>& make_state,
-                std::function<bool()> stopped)
-        : stopped_(std::move(stopped)), own_state_(make_state()) {
+                std::function<bool()> stopped, Work work, Tell tell)
+        : stopped_(std::move(stopped)),
+          work_(std::move(work)),
+          tell_(std::move(tell)),
+          own_state_(make_state()) {
         if (threads <= 1) return;
         for (int i = 1; i < threads; ++i) {
             workers_.emplace_back([this, state = make_state()] { Serve(*state); });
@@ -65,40 +75,51 @@ class OrderedPool {
         for (std::thread& worker : workers_) worker.join();
     }
 
-    // Something to tell the client once everything given before it is told.
-    void Event(std::function<void()> event) {
-        if (order_.empty()) {
-            event();  // nothing to wait for
-            return;
+    // The item to fill before the next Give.
+    Item& Next() {
+        if (!next_) {
+            if (spare_.empty()) {
+                next_ = std::make_unique<Entry>();
+            } else {
+                next_ = std::move(spare_.back());
+                spare_.pop_back();
+            }
         }
-        auto entry = std::make_shared<Entry>();
-        entry->event = std::move(event);
-        entry->done = true;
-        Queue(std::move(entry));
+        return next_->item;
     }
 
-    // Work for a pool thread; `deliver` gets its result in order.
-    void Job(Work work, Deliver deliver) {
-        if (workers_.empty()) {
+    // Gives the item filled since Next: with `work`, it is worked on some
+    // thread; either way it is told once everything given before it is.
+    void Give(bool work) {
+        Next();  // an item given unfilled is still told
+        std::unique_ptr<Entry> entry = std::move(next_);
+        if (!work && order_.empty()) {
+            tell_(entry->item);  // nothing to wait for
+            Recycle(std::move(entry));
+            return;
+        }
+        if (work && workers_.empty()) {
             // One thread: everything is told as it is given.
-            Result result = work(*own_state_);
-            deliver(result);
+            work_(*own_state_, entry->item);
+            tell_(entry->item);
+            Recycle(std::move(entry));
             return;
         }
-        auto entry = std::make_shared<Entry>();
-        entry->work = std::move(work);
-        entry->deliver = std::move(deliver);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            waiting_.push_back(entry);
+        entry->work = work;
+        entry->done.store(!work, std::memory_order_relaxed);
+        if (work) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                waiting_.push_back(entry.get());
+            }
+            work_ready_.notify_one();
+            ++jobs_;
         }
-        work_ready_.notify_one();
-        ++jobs_;
         Queue(std::move(entry));
     }
 
-    // Tells the client everything still waiting, helping with the work not
-    // yet begun and waiting for the work under way to end.
+    // Tells everything still waiting, helping with the work not yet begun
+    // and waiting for the work under way to end.
     void Finish() {
         while (!order_.empty()) TellOldest(true);
     }
@@ -107,23 +128,29 @@ class OrderedPool {
     // nor told. The work under way ends and is told.
     void Abandon() {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (auto& entry : waiting_) entry->abandoned = true;
+        for (Entry* entry : waiting_) entry->abandoned = true;
         waiting_.clear();
     }
 
   private:
     struct Entry {
-        std::function<void()> event;
-        Work work;
-        Deliver deliver;
-        Result result{};
-        std::atomic<bool> done = false;  // `result` is set: the one hand-over between threads
+        Item item{};
+        bool work = false;
+        std::atomic<bool> done = false;  // the work has ended: the one hand-over between threads
         bool abandoned = false;          // the caller's only: dropped before it began
     };
 
-    void Queue(std::shared_ptr<Entry> entry) {
+    // Entries are made, told and reused on the caller's thread only; a pool
+    // thread touches one only between taking it and setting `done`.
+    void Recycle(std::unique_ptr<Entry> entry) {
+        entry->item.Drop();
+        entry->abandoned = false;
+        spare_.push_back(std::move(entry));
+    }
+
+    void Queue(std::unique_ptr<Entry> entry) {
         order_.push_back(std::move(entry));
-        while (!order_.empty() && Ready(*order_.front())) Tell();
+        while (!order_.empty() && Ready(*order_.front())) TellFront();
         // A full window is emptied towards half before the walk goes on: the
         // caller then turns to the work itself once for many results, not
         // once for each. It sleeps only while the window is full: with
@@ -139,7 +166,7 @@ class OrderedPool {
 
     static bool Ready(const Entry& entry) { return entry.abandoned || entry.done.load(); }
 
-    // Tells the oldest entry once it is done. Until then the caller rates
+    // Tells the oldest entry once it is done. Until then the caller works on
     // what no thread has begun, and sleeps when every job is under way on
     // the pool, if `may_wait`; otherwise it returns false, having told
     // nothing.
@@ -147,7 +174,7 @@ class OrderedPool {
         for (;;) {
             if (stopped_()) Abandon();
             if (Ready(*order_.front())) break;
-            if (std::shared_ptr<Entry> entry = TakeWaiting()) {
+            if (Entry* entry = TakeWaiting()) {
                 Run(*entry, *own_state_);
                 continue;
             }
@@ -159,33 +186,33 @@ class OrderedPool {
             awaited_.store(nullptr);
             break;
         }
-        Tell();
+        TellFront();
         return true;
     }
 
-    std::shared_ptr<Entry> TakeWaiting() {
+    Entry* TakeWaiting() {
         std::lock_guard<std::mutex> lock(mutex_);
         if (waiting_.empty()) return nullptr;
-        std::shared_ptr<Entry> entry = std::move(waiting_.front());
+        Entry* entry = waiting_.front();
         waiting_.pop_front();
         return entry;
     }
 
-    void Tell() {
-        std::shared_ptr<Entry> entry = std::move(order_.front());
+    void TellFront() {
+        std::unique_ptr<Entry> entry = std::move(order_.front());
         order_.pop_front();
         if (entry->work) --jobs_;
-        if (entry->abandoned) return;
-        if (entry->event) entry->event();
-        if (entry->deliver) entry->deliver(entry->result);
+        if (!entry->abandoned) tell_(entry->item);
+        Recycle(std::move(entry));
     }
 
     void Run(Entry& entry, State& state) {
-        entry.result = entry.work(state);
-        entry.done.store(true);
+        work_(state, entry.item);
+        const Entry* const ran = &entry;
+        entry.done.store(true);  // from here on the caller may tell and reuse it
         // The caller sleeps only on the oldest entry, and only after saying
         // so here: results that it could not tell yet do not wake it.
-        if (awaited_.load() == &entry) {
+        if (awaited_.load() == ran) {
             std::lock_guard<std::mutex> lock(mutex_);
             result_ready_.notify_one();
         }
@@ -193,12 +220,12 @@ class OrderedPool {
 
     void Serve(State& state) {
         for (;;) {
-            std::shared_ptr<Entry> entry;
+            Entry* entry;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 work_ready_.wait(lock, [&] { return closing_ || !waiting_.empty(); });
                 if (waiting_.empty()) return;
-                entry = std::move(waiting_.front());
+                entry = waiting_.front();
                 waiting_.pop_front();
             }
             Run(*entry, state);
@@ -206,14 +233,18 @@ class OrderedPool {
     }
 
     std::function<bool()> stopped_;
+    Work work_;
+    Tell tell_;
     std::unique_ptr<State> own_state_;  // the caller's
     std::vector<std::thread> workers_;
     std::size_t max_jobs_ = 1, max_entries_ = 1;
     std::size_t jobs_ = 0;  // entries of order_ with work, the caller's only
     std::mutex mutex_;      // guards waiting_ and closing_; pairs with both conditions
     std::condition_variable work_ready_, result_ready_;
-    std::deque<std::shared_ptr<Entry>> order_;    // the caller's only
-    std::deque<std::shared_ptr<Entry>> waiting_;  // work not yet begun
+    std::unique_ptr<Entry> next_;                // being filled, the caller's only
+    std::deque<std::unique_ptr<Entry>> order_;   // the caller's only
+    std::vector<std::unique_ptr<Entry>> spare_;  // told, for reuse; the caller's only
+    std::deque<Entry*> waiting_;                 // work not yet begun
     bool closing_ = false;
     std::atomic<const Entry*> awaited_ = nullptr;  // the entry the caller sleeps on
 };

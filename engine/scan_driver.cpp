@@ -64,6 +64,27 @@ std::optional<Family> FamilyOfName(std::u16string_view name) {
     return std::nullopt;
 }
 
+// One thing to tell the client, filled in by the walk and, for a file to
+// rate, by a rating thread.
+struct ScanItem {
+    // A file's kFile is told before its kRatedFile.
+    enum class Kind { kDirectory, kProblem, kFile, kRatedFile, kEvent };
+    Kind kind = Kind::kEvent;
+    std::u16string path;
+    bool cut = false;     // kFile: one to rate, but its path had to be cut
+    Problem problem;      // kProblem
+    FileRoute route;      // kRatedFile
+    std::u16string name;  // kRatedFile from a walk: its name in `directory`
+    std::shared_ptr<const os::Directory> directory;  // none for a file given by path
+    FileRating rating;                               // kRatedFile, set by the rating
+    std::function<void()> event;                     // kEvent
+
+    void Drop() {
+        directory.reset();  // holds the directory open
+        event = nullptr;
+    }
+};
+
 // Walks on the caller's thread and rates on the pool's; the client hears
 // everything on the caller's thread, in walk order.
 class Scanner::Visitor : public TreeVisitor {
@@ -77,7 +98,8 @@ class Scanner::Visitor : public TreeVisitor {
                                                      MakeExaminer(settings),
                                                      settings.reference_rules);
               },
-              [&client] { return client.StopRequested(); }) {}
+              [&client] { return client.StopRequested(); }, Rate,
+              [this](ScanItem& item) { Tell(item); }) {}
 
     bool StopRequested() const override { return client_.StopRequested(); }
     bool ShouldEnter(const std::u16string& path, std::u16string_view name) override {
@@ -85,53 +107,93 @@ class Scanner::Visitor : public TreeVisitor {
     }
 
     void OnDirectory(const std::u16string& directory) override {
-        pool_.Event([this, directory] { client_.OnDirectory(directory); });
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kDirectory;
+        item.path.assign(directory);
+        pool_.Give(false);
     }
 
     void OnUnlistable(const std::u16string& path, std::uint32_t error) override {
-        const Problem problem{
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kProblem;
+        item.path.assign(path);
+        item.problem = {
             error == os::kPathTooLong ? Problem::Kind::kPathTooLong : Problem::Kind::kUnlistable,
             error};
-        pool_.Event([this, path, problem] { client_.OnProblem(path, problem); });
+        pool_.Give(false);
     }
 
     void OnFile(const WalkEntry& file) override {
         const FileRoute route = client_.Route(file.path, file.name);
         if (!Reached(file.path, route, file.whole)) return;
-        pool_.Job(
-            [route, directory = file.directory, name = std::u16string(file.name), path = file.path](
-                FileRater& rater) { return rater.Rate(route, *directory, name, path); },
-            Teller(file.path));
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kRatedFile;
+        item.path.assign(file.path);
+        item.route = route;
+        item.name.assign(file.name);
+        item.directory = file.directory;
+        pool_.Give(true);
     }
 
     void OnSingleFile(const std::u16string& path) {
         const FileRoute route = client_.Route(path, os::FileName(path));
         if (!Reached(path, route, true)) return;
-        pool_.Job([route, path](FileRater& rater) { return rater.Rate(route, path); },
-                  Teller(path));
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kRatedFile;
+        item.path.assign(path);
+        item.route = route;
+        pool_.Give(true);
     }
 
-    OrderedPool<FileRater, FileRating>& Pool() { return pool_; }
+    void Then(std::function<void()> event) {
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kEvent;
+        item.event = std::move(event);
+        pool_.Give(false);
+    }
+
+    void Finish() { pool_.Finish(); }
 
   private:
     // Tells of a file reached; true when it is to be rated.
     bool Reached(const std::u16string& path, const FileRoute& route, bool whole) {
-        pool_.Event([this, path] { client_.OnFile(path); });
-        if (!route.family && !route.examine) return false;
-        if (!whole) {
-            // A cut path names some other file: it is never opened.
-            pool_.Event([this, path] { client_.OnProblem(path, {Problem::Kind::kPathTooLong}); });
-            return false;
-        }
-        return true;
+        const bool routed = route.family || route.examine;
+        ScanItem& item = pool_.Next();
+        item.kind = ScanItem::Kind::kFile;
+        item.path.assign(path);
+        item.cut = routed && !whole;  // a cut path names some other file: it is never opened
+        pool_.Give(false);
+        return routed && whole;
     }
 
-    std::function<void(FileRating&)> Teller(const std::u16string& path) {
-        return [this, path](FileRating& rated) { Report(client_, path, rated); };
+    static void Rate(FileRater& rater, ScanItem& item) {
+        item.rating = item.directory ? rater.Rate(item.route, *item.directory, item.name, item.path)
+                                     : rater.Rate(item.route, item.path);
+    }
+
+    void Tell(const ScanItem& item) {
+        switch (item.kind) {
+            case ScanItem::Kind::kDirectory:
+                client_.OnDirectory(item.path);
+                break;
+            case ScanItem::Kind::kProblem:
+                client_.OnProblem(item.path, item.problem);
+                break;
+            case ScanItem::Kind::kFile:
+                client_.OnFile(item.path);
+                if (item.cut) client_.OnProblem(item.path, {Problem::Kind::kPathTooLong});
+                break;
+            case ScanItem::Kind::kRatedFile:
+                Report(client_, item.path, item.rating);
+                break;
+            case ScanItem::Kind::kEvent:
+                item.event();
+                break;
+        }
     }
 
     ScanClient& client_;
-    OrderedPool<FileRater, FileRating> pool_;
+    OrderedPool<FileRater, ScanItem> pool_;
 };
 
 Scanner::Scanner(ScanClient& client, const ScanSettings& settings)
@@ -148,11 +210,11 @@ void Scanner::File(const std::u16string& path) {
 }
 
 void Scanner::Then(std::function<void()> event) {
-    visitor_->Pool().Event(std::move(event));
+    visitor_->Then(std::move(event));
 }
 
 void Scanner::Finish() {
-    visitor_->Pool().Finish();
+    visitor_->Finish();
 }
 
 int ScanTree(const std::u16string& root, ScanClient& client, const ScanSettings& settings) {
