@@ -165,7 +165,9 @@ class CleanVisitor : public TreeVisitor {
               ThreadsFor(settings), [] { return std::make_unique<Cleaner>(); },
               [&client] { return client.StopRequested(); },
               [this](Cleaner& cleaner, CleanItem& item) { Clean(cleaner, item); },
-              [this](CleanItem& item) { Tell(item); }) {}
+              [this](CleanItem& item) { Tell(item); }) {
+        pool_.LimitHolding(os::DirectoriesToHold());
+    }
 
     bool StopRequested() const override { return client_.StopRequested(); }
     void OnDirectory(const std::u16string& directory) override {
@@ -195,7 +197,7 @@ class CleanVisitor : public TreeVisitor {
         item.whole = file.whole;
         item.name.assign(file.name);
         item.directory = file.directory;
-        pool_.Give(true);
+        pool_.Give(true, runs_.First(file.directory));
     }
 
     void Finish() { pool_.Finish(); }
@@ -240,6 +242,7 @@ class CleanVisitor : public TreeVisitor {
     CleanClient& client_;
     const CleanSettings& settings_;
     const os::Directory& root_;
+    DirectoryRuns runs_;  // of the pages given to clean
     OrderedPool<Cleaner, CleanItem> pool_;
 };
 

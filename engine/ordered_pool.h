@@ -23,6 +23,7 @@
 // work runs on the caller's thread as it is given.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -88,9 +89,14 @@ class OrderedPool {
         return next_->item;
     }
 
+    // Bounds the items in flight that hold something scarce until they are
+    // told (see Give).
+    void LimitHolding(std::size_t most) { max_holding_ = std::max<std::size_t>(most, 2); }
+
     // Gives the item filled since Next: with `work`, it is worked on some
     // thread; either way it is told once everything given before it is.
-    void Give(bool work) {
+    // `holds`: it keeps something scarce (an open directory) until told.
+    void Give(bool work, bool holds = false) {
         Next();  // an item given unfilled is still told
         std::unique_ptr<Entry> entry = std::move(next_);
         if (!work && order_.empty()) {
@@ -106,6 +112,8 @@ class OrderedPool {
             return;
         }
         entry->work = work;
+        entry->holds = holds;
+        holding_ += holds;
         entry->done.store(!work, std::memory_order_relaxed);
         if (work) {
             {
@@ -136,6 +144,7 @@ class OrderedPool {
     struct Entry {
         Item item{};
         bool work = false;
+        bool holds = false;
         std::atomic<bool> done = false;  // the work has ended: the one hand-over between threads
         bool abandoned = false;          // the caller's only: dropped before it began
     };
@@ -156,13 +165,16 @@ class OrderedPool {
         // once for each. It sleeps only while the window is full: with
         // nothing left to take on, it goes back to the walk.
         if (Full()) {
-            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2) {
+            while (jobs_ > max_jobs_ / 2 || order_.size() > max_entries_ / 2 ||
+                   holding_ > max_holding_ / 2) {
                 if (!TellOldest(Full())) break;
             }
         }
     }
 
-    bool Full() const { return jobs_ > max_jobs_ || order_.size() > max_entries_; }
+    bool Full() const {
+        return jobs_ > max_jobs_ || order_.size() > max_entries_ || holding_ > max_holding_;
+    }
 
     static bool Ready(const Entry& entry) { return entry.abandoned || entry.done.load(); }
 
@@ -202,6 +214,7 @@ class OrderedPool {
         std::unique_ptr<Entry> entry = std::move(order_.front());
         order_.pop_front();
         if (entry->work) --jobs_;
+        if (entry->holds) --holding_;
         if (!entry->abandoned) tell_(entry->item);
         Recycle(std::move(entry));
     }
@@ -238,8 +251,10 @@ class OrderedPool {
     std::unique_ptr<State> own_state_;  // the caller's
     std::vector<std::thread> workers_;
     std::size_t max_jobs_ = 1, max_entries_ = 1;
-    std::size_t jobs_ = 0;  // entries of order_ with work, the caller's only
-    std::mutex mutex_;      // guards waiting_ and closing_; pairs with both conditions
+    std::size_t max_holding_ = static_cast<std::size_t>(-1);
+    std::size_t jobs_ = 0;     // entries of order_ with work, the caller's only
+    std::size_t holding_ = 0;  // entries of order_ that hold, the caller's only
+    std::mutex mutex_;         // guards waiting_ and closing_; pairs with both conditions
     std::condition_variable work_ready_, result_ready_;
     std::unique_ptr<Entry> next_;                // being filled, the caller's only
     std::deque<std::unique_ptr<Entry>> order_;   // the caller's only

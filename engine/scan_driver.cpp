@@ -99,7 +99,9 @@ class Scanner::Visitor : public TreeVisitor {
                                                      settings.reference_rules);
               },
               [&client] { return client.StopRequested(); }, Rate,
-              [this](ScanItem& item) { Tell(item); }) {}
+              [this](ScanItem& item) { Tell(item); }) {
+        pool_.LimitHolding(os::DirectoriesToHold());
+    }
 
     bool StopRequested() const override { return client_.StopRequested(); }
     bool ShouldEnter(const std::u16string& path, std::u16string_view name) override {
@@ -132,7 +134,7 @@ class Scanner::Visitor : public TreeVisitor {
         item.route = route;
         item.name.assign(file.name);
         item.directory = file.directory;
-        pool_.Give(true);
+        pool_.Give(true, runs_.First(file.directory));
     }
 
     void OnSingleFile(const std::u16string& path) {
@@ -193,6 +195,7 @@ class Scanner::Visitor : public TreeVisitor {
     }
 
     ScanClient& client_;
+    DirectoryRuns runs_;  // of the files given to rate
     OrderedPool<FileRater, ScanItem> pool_;
 };
 

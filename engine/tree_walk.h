@@ -43,6 +43,22 @@ class TreeVisitor {
     virtual void OnUnlistable(const std::u16string& /*path*/, std::uint32_t /*error*/) {}
 };
 
+// Work given for files in walk order keeps each one's directory open (see
+// WalkEntry): a directory's files come one after another, so counting the
+// first of each counts the directories held, give or take the one whose
+// files are being told.
+class DirectoryRuns {
+  public:
+    bool First(const std::shared_ptr<const os::Directory>& directory) {
+        if (directory == last_) return false;
+        last_ = directory;
+        return true;
+    }
+
+  private:
+    std::shared_ptr<const os::Directory> last_;
+};
+
 // Walks the directory at `root` (a link there is followed: the root is the
 // caller's choice) and returns the number of files visited in and below it.
 // Links to directories below the root are never entered.

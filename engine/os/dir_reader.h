@@ -5,6 +5,7 @@
 // directory is its path, within the platform's 259 units.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,6 +54,12 @@ class Directory {
     int fd_ = -1;
 #endif
 };
+
+// How many directories may be held open at once for work still to be done
+// in them: a share of the descriptors the process may open (POSIX), so that
+// a tree of many small directories behind one large file cannot use them
+// all up. Unbounded on Windows, where a directory holds no handle.
+std::size_t DirectoriesToHold();
 
 class DirReader {
   public:

@@ -1,8 +1,10 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -10,6 +12,14 @@
 #include "os/path.h"
 
 namespace qx::os {
+
+std::size_t DirectoriesToHold() {
+    // A quarter of the soft limit: the rest stays for the files under way
+    // and for the program around the engine.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1 << 16;
+    return std::max<std::size_t>(16, std::min<rlim_t>(limit.rlim_cur, 1 << 18) / 4);
+}
 
 Directory::~Directory() {
     if (fd_ >= 0) ::close(fd_);

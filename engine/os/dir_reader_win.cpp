@@ -6,6 +6,10 @@
 
 namespace qx::os {
 
+std::size_t DirectoriesToHold() {
+    return static_cast<std::size_t>(-1);  // listed by path: nothing is held
+}
+
 Directory::~Directory() = default;
 
 bool Directory::OpenRoot(std::u16string_view path) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -219,6 +220,30 @@ TEST(ScanDriver, DeepTreesAreWalkedWhole) {
     Recorder recorder;
     EXPECT_EQ(ScanTree(tree.Path(), recorder), 1);
     EXPECT_EQ(recorder.Findings(VerdictTrojan), 1);
+}
+
+TEST(ScanDriver, DirectoriesWaitingBehindALargeFileLeaveDescriptorsSpare) {
+    // Files waiting to be told after a large one keep their directories
+    // open; with few descriptors the walk must wait for them rather than
+    // fail to list the rest of the tree.
+    TempTree tree;
+    std::string large;
+    while (large.size() < (8u << 20)) large += "<?php echo $x; ?>\n";
+    tree.Write("large.php", large);
+    for (int i = 0; i < 400; ++i) tree.Write("d" + std::to_string(i) + "/bad.php", kTrojanPhp);
+    struct Counter : Recorder {
+        void OnProblem(const std::u16string&, const Problem&) override { ++problems; }
+        int problems = 0;
+    } counter;
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit few = saved;
+    few.rlim_cur = 128;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+    ScanTree(tree.Path(), counter, {.threads = 4});
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(counter.problems, 0);
+    EXPECT_EQ(counter.Findings(VerdictTrojan), 400);
 }
 #endif
 
