@@ -1,10 +1,10 @@
 // Finds where each of a set of keywords first occurs in a text, in one pass
 // over the text: a deterministic Aho-Corasick automaton over UTF-16 units,
 // with the units that occur in no keyword folded into one class so that the
-// transition table stays small. While at most one unit of a keyword is
-// under way, positions whose two units begin no keyword are passed by a
-// table test, which keeps the pass linear and lets it skip most of
-// ordinary text.
+// transition table stays small. While nothing is under way, positions
+// whose first few units begin no keyword are passed by one look into a
+// hashed set of keyword beginnings, which lets the pass skip most of
+// ordinary text and keeps it linear.
 #pragma once
 
 #include <cstddef>
@@ -26,11 +26,22 @@ class KeywordAutomaton {
     void FindFirst(std::u16string_view text, std::vector<std::size_t>& first) const;
 
   private:
+    // 1 when a keyword may begin with the `gram_` units at `units` (four
+    // readable), 0 only when none does.
+    std::uint64_t BeginBit(const char16_t* units) const;
+    void Report(std::size_t row, std::size_t end, std::vector<std::size_t>& first,
+                std::size_t& missing) const;
+
     std::vector<std::uint16_t> class_of_;  // per unit value
     std::size_t classes_ = 1;
-    std::vector<std::uint8_t> starts_;  // per bucket of two units: whether keywords begin so
-    bool skip_ = true;                  // no keyword is one unit long
-    // row + class -> next row * 4 (+ 2: one unit at most under way, + 1: keywords end)
+    // Units looked at where a keyword may begin (the shortest keyword's
+    // length, or four; 0: a keyword of one unit, nothing is passed), and
+    // the set of keywords' beginnings, hashed into bits.
+    std::size_t gram_ = 0;
+    std::uint64_t gram_mask_ = 0;
+    std::vector<std::uint64_t> beginnings_;
+    // row + class -> next row * 16 + the units the next state has matched,
+    // up to gram_, * 2 + 1 when keywords end there
     std::vector<std::uint32_t> table_;
     // Keywords that end in each state (through its failure links), as a
     // slice of outputs_.

@@ -25,6 +25,38 @@ TEST(KeywordAutomaton, FindsEachKeywordsFirstPlace) {
     EXPECT_EQ(first, (std::vector<std::size_t>{2, 1, absent, 2, 0, absent, 2}));
 }
 
+// Small alphabets make keywords overlap, repeat and share beginnings; a
+// keyword of one unit turns the skipping off, and texts shorter than four
+// units leave it nothing to look at.
+TEST(KeywordAutomaton, FindsWhatASearchForEachKeywordFinds) {
+    std::mt19937 random(7);
+    const std::u16string alphabet = u"abc\u4e2d$";
+    const auto pick = [&](std::size_t most) {
+        std::u16string units(random() % (most + 1), u' ');
+        for (char16_t& unit : units) unit = alphabet[random() % alphabet.size()];
+        return units;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::u16string> keywords;
+        const std::size_t count = 1 + random() % 12, shortest = 1 + random() % 5;
+        for (std::size_t k = 0; k < count; ++k) {
+            std::u16string keyword = pick(4);
+            while (keyword.size() < shortest) keyword += pick(1);
+            keywords.push_back(keyword);
+        }
+        const KeywordAutomaton automaton({keywords.begin(), keywords.end()});
+        const std::u16string text = pick(round % 10 == 0 ? 6 : 200);
+        std::vector<std::size_t> first;
+        automaton.FindFirst(text, first);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t expected = text.find(keywords[k]);
+            ASSERT_EQ(first[k],
+                      expected == std::u16string::npos ? KeywordAutomaton::kAbsent : expected)
+                << "round " << round << " keyword " << k;
+        }
+    }
+}
+
 TEST(Exploration, MeetsEveryKeywordAndPatternOfACascade) {
     // A row asked only behind two other answers is still met.
     const CascadeQuestions php = ExploreCascade(PhpCascade);
