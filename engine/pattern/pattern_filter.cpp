@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "pattern_text.h"
 
@@ -295,7 +297,7 @@ void CSearchFilterT<CHART>::Reset() {
     m_nRareIndex = 0;
     m_alternatives.Clear();
     m_bSharedOffset = false;
-    m_twoUnits.fill(0);
+    m_beginnings = BeginningSet();
 }
 
 template <class CHART>
@@ -320,15 +322,16 @@ void CSearchFilterT<CHART>::Analyse(const ElxInterface* top) {
         m_alternatives.Clear();
         return;
     }
-    m_bSharedOffset = true;
-    for (int i = 0; i < m_alternatives.GetSize(); ++i) {
-        const Alternative& branch = m_alternatives[i];
-        if (branch.offset != m_alternatives[0].offset || branch.literal.GetSize() < 2) {
-            m_bSharedOffset = false;
-            break;
+    if constexpr (std::is_same_v<CHART, char16_t>) {
+        std::vector<std::u16string_view> literals;
+        for (int i = 0; i < m_alternatives.GetSize(); ++i) {
+            const Alternative& branch = m_alternatives[i];
+            if (branch.offset != m_alternatives[0].offset) return;
+            literals.emplace_back(branch.literal.GetBuffer(),
+                                  static_cast<std::size_t>(branch.literal.GetSize()));
         }
-        const std::size_t bucket = TwoUnitBucket(branch.literal[0], branch.literal[1]);
-        m_twoUnits[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+        m_beginnings = BeginningSet(literals);
+        m_bSharedOffset = m_beginnings.Usable();
     }
 }
 
@@ -344,7 +347,11 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
         const int shared = m_bSharedOffset ? m_alternatives[0].offset : -1;
         for (; pos < length; ++pos) {
             if (shared >= 0) {
-                while (pos + shared + 1 < length && !TwoUnitsBegin(text + pos + shared)) ++pos;
+                constexpr int kReadable = static_cast<int>(BeginningSet::kReadable);
+                while (pos + shared + kReadable <= length &&
+                       m_beginnings.Bit(text + pos + shared) == 0) {
+                    ++pos;
+                }
             }
             if (pos >= length || !mayBegin(text[pos])) continue;
             for (int i = 0; i < m_alternatives.GetSize(); ++i) {
@@ -377,12 +384,6 @@ int CSearchFilterT<CHART>::NextCandidate(const CHART* text, int length, int pos)
             return at - m_nLiteralOffset;
     }
     return -1;
-}
-
-template <class CHART>
-bool CSearchFilterT<CHART>::TwoUnitsBegin(const CHART* at) const {
-    const std::size_t bucket = TwoUnitBucket(at[0], at[1]);
-    return (m_twoUnits[bucket / 64] >> (bucket % 64)) & 1;
 }
 
 template class CSearchFilterT<char16_t>;

@@ -4,10 +4,10 @@
 // what they skip would fail in full too.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "beginning_set.h"
 #include "pattern_buffer.h"
 #include "pattern_elements.h"
 
@@ -44,21 +44,11 @@ class CSearchFilterT {
         int offset;
     };
     CBufferT<Alternative> m_alternatives;
-    // With every branch's literal at the same distance and two units long at
-    // least: the buckets of their first two units.
+    // With every branch's literal at the same distance: where one of them
+    // may begin (unusable when one is shorter than two units).
     bool m_bSharedOffset = false;
-    std::array<std::uint64_t, 1024> m_twoUnits{};
-
-  private:
-    bool TwoUnitsBegin(const CHART* at) const;
+    BeginningSet m_beginnings;
 };
-
-// A two-unit window's bucket; windows may share one, which only lets a
-// position through that a finer test then refuses.
-template <class CHART>
-std::size_t TwoUnitBucket(CHART first, CHART second) {
-    return ((static_cast<std::size_t>(first) << 7) ^ static_cast<std::size_t>(second)) & 0xFFFF;
-}
 
 // Gives every greedy quantifier over single units, left to right, the units
 // that can begin what follows it in its sequence (see CGreedyElxT).

@@ -1,67 +1,26 @@
 #include "rules/keyword_automaton.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <deque>
 
 namespace qx {
 namespace {
 
-constexpr int kBeginningBits = 16;  // 8 KB of bits: a few hundred keywords fill a few per mille
-
-// Four units as one number, the first in the low bits.
-std::uint64_t FourUnits(const char16_t* units) {
-    std::uint64_t value;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&value, units, sizeof value);
-    } else {
-        value = 0;
-        for (int k = 3; k >= 0; --k) value = value << 16 | units[k];
+std::vector<std::u16string_view> NonEmpty(const std::vector<std::u16string_view>& keywords) {
+    std::vector<std::u16string_view> found;
+    for (const std::u16string_view keyword : keywords) {
+        if (!keyword.empty()) found.push_back(keyword);
     }
-    return value;
-}
-
-// Keywords of three units that may each take 128 entries of the beginnings
-// (a few per cent of its bits); with more, three units are looked at.
-constexpr std::size_t kMostThrees = 8;
-
-std::size_t BeginningHash(std::uint64_t units) {
-    return static_cast<std::size_t>((units * 0x9E3779B97F4A7C15ull) >> (64 - kBeginningBits));
+    return found;
 }
 
 }  // namespace
 
 KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywords)
-    : class_of_(0x10000, 0) {
-    std::size_t shortest = 4, threes = 0;
+    : class_of_(0x10000, 0), beginnings_(NonEmpty(keywords)) {
     for (const std::u16string_view keyword : keywords) {
         for (const char16_t unit : keyword) {
             if (class_of_[unit] == 0) class_of_[unit] = static_cast<std::uint16_t>(classes_++);
-        }
-        if (!keyword.empty()) shortest = std::min(shortest, keyword.size());
-        threes += keyword.size() == 3;
-    }
-    // One unit gives no start to look for: every position is followed. Four
-    // units tell the most; of the fourth only its low seven bits are looked
-    // at, so that a keyword of three units can stand for every unit after
-    // it (code rarely holds anything past ASCII there: the few it does only
-    // let a position through).
-    if (shortest == 3 && threes <= kMostThrees) shortest = 4;
-    if (shortest >= 2) {
-        gram_ = shortest;
-        gram_mask_ = gram_ == 4 ? 0x007FFFFFFFFFFFFFull : (1ull << (16 * gram_)) - 1;
-        beginnings_.assign((std::size_t{1} << kBeginningBits) / 64, 0);
-        const auto add = [this](const char16_t* units) {
-            const std::size_t hash = BeginningHash(FourUnits(units) & gram_mask_);
-            beginnings_[hash / 64] |= std::uint64_t{1} << (hash % 64);
-        };
-        for (const std::u16string_view keyword : keywords) {
-            if (keyword.empty()) continue;
-            char16_t units[4] = {};
-            std::copy_n(keyword.begin(), std::min<std::size_t>(keyword.size(), 4), units);
-            if (keyword.size() >= gram_) add(units);
-            for (units[3] = 0; keyword.size() < gram_ && units[3] < 0x80; ++units[3]) add(units);
         }
     }
     // The trie, as a full table from the start. States are numbered by
@@ -115,7 +74,7 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
     }
     table_.resize(next.size());
     for (std::size_t i = 0; i < next.size(); ++i) {
-        const std::size_t matched = std::min(depth[next[i]], gram_);
+        const std::size_t matched = std::min(depth[next[i]], beginnings_.Units());
         table_[i] = static_cast<std::uint32_t>(next[i] * classes_ * 16 + matched * 2) +
                     (ends[next[i]].empty() ? 0 : 1);
     }
@@ -124,13 +83,6 @@ KeywordAutomaton::KeywordAutomaton(const std::vector<std::u16string_view>& keywo
         outputs_.insert(outputs_.end(), found.begin(), found.end());
         output_begin_.push_back(static_cast<std::uint32_t>(outputs_.size()));
     }
-}
-
-// Inlined: a call for each position would cost as much as the look itself.
-[[gnu::always_inline]] inline std::uint64_t KeywordAutomaton::BeginBit(
-    const char16_t* units) const {
-    const std::size_t hash = BeginningHash(FourUnits(units) & gram_mask_);
-    return beginnings_[hash / 64] >> (hash % 64) & 1;
 }
 
 void KeywordAutomaton::Report(std::size_t row, std::size_t end, std::vector<std::size_t>& first,
@@ -154,22 +106,26 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
     const char16_t* const units = text.data();
     const std::size_t size = text.size();
     std::size_t i = 0;
-    if (gram_ != 0) {
+    if (beginnings_.Usable()) {
+        const pattern::BeginningSet& beginnings = beginnings_;
+        const std::size_t units_told = beginnings.Units();
+        constexpr std::size_t kReadable = pattern::BeginningSet::kReadable;
         // Nothing under way: pass the positions where no keyword begins, then
         // follow the automaton from the start where one may, until what is
         // under way is shorter than a beginning and began after that
         // position; the pass then goes on from where it began. A keyword
-        // under way is never dropped, and a unit is looked at at most
-        // gram_ times.
+        // under way is never dropped, and a unit is looked at no more
+        // times than the beginnings tell units.
         while (missing > 0) {
             // Four positions a step while none may begin a keyword (one
             // branch for four), then one by one to the one that may.
-            while (i + 7 <= size && (BeginBit(units + i) | BeginBit(units + i + 1) |
-                                     BeginBit(units + i + 2) | BeginBit(units + i + 3)) == 0) {
+            while (i + 3 + kReadable <= size &&
+                   (beginnings.Bit(units + i) | beginnings.Bit(units + i + 1) |
+                    beginnings.Bit(units + i + 2) | beginnings.Bit(units + i + 3)) == 0) {
                 i += 4;
             }
-            while (i + 4 <= size && BeginBit(units + i) == 0) ++i;
-            if (i + 4 > size) break;  // the last units: followed below
+            while (i + kReadable <= size && beginnings.Bit(units + i) == 0) ++i;
+            if (i + kReadable > size) break;  // the last units: followed below
             const std::size_t begin = i;
             std::size_t row = 0;
             while (i < size) {
@@ -180,7 +136,7 @@ void KeywordAutomaton::FindFirst(std::u16string_view text, std::vector<std::size
                     if (missing == 0) return;
                 }
                 const std::size_t matched = (entry >> 1) & 7;
-                if (matched < gram_ && i - matched > begin) {
+                if (matched < units_told && i - matched > begin) {
                     i -= matched;
                     break;
                 }

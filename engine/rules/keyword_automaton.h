@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pattern/beginning_set.h"
+
 namespace qx {
 
 class KeywordAutomaton {
@@ -26,22 +28,16 @@ class KeywordAutomaton {
     void FindFirst(std::u16string_view text, std::vector<std::size_t>& first) const;
 
   private:
-    // 1 when a keyword may begin with the `gram_` units at `units` (four
-    // readable), 0 only when none does.
-    std::uint64_t BeginBit(const char16_t* units) const;
     void Report(std::size_t row, std::size_t end, std::vector<std::size_t>& first,
                 std::size_t& missing) const;
 
     std::vector<std::uint16_t> class_of_;  // per unit value
     std::size_t classes_ = 1;
-    // Units looked at where a keyword may begin (the shortest keyword's
-    // length, or four; 0: a keyword of one unit, nothing is passed), and
-    // the set of keywords' beginnings, hashed into bits.
-    std::size_t gram_ = 0;
-    std::uint64_t gram_mask_ = 0;
-    std::vector<std::uint64_t> beginnings_;
+    // Where a keyword may begin; unusable with a keyword of one unit, when
+    // every position is followed.
+    pattern::BeginningSet beginnings_;
     // row + class -> next row * 16 + the units the next state has matched,
-    // up to gram_, * 2 + 1 when keywords end there
+    // up to those the beginnings tell, * 2 + 1 when keywords end there
     std::vector<std::uint32_t> table_;
     // Keywords that end in each state (through its failure links), as a
     // slice of outputs_.

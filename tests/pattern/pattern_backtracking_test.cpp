@@ -110,6 +110,15 @@ TEST(PatternSearchStart, NoTrueStartIsSkipped) {
         {u"\\1?x", u"ax", {{1, 2}}},
         {u"(?(1)a|b)c", u"abc", {{1, 3}}},
         {u"a(?R)?z", u"xaazz", {{1, 5}}},
+        // Branches' literals at one distance are looked for by their first
+        // units: up to the text's last units, a branch of three followed by
+        // anything (past ASCII too), a branch of two.
+        {u"\\b(exec|system|pop)\\b", u"a = pop", {{4, 7}, {4, 7}}},
+        {u"\\b(exec|system|pop)\\b", u"pop\u4e2d", {{0, 3}, {0, 3}}},
+        {u"\\b(exec|system|pop)\\b", u"x\u4e2dsystem(", {{2, 8}, {2, 8}}},
+        {u"\\b(exec|system|pop)\\b", u"popen execute", {}},
+        {u"(ab|cde)\\(", u"xcde(", {{1, 5}, {1, 4}}},
+        {u"(ab|cde)\\(", u"ab", {}},
     });
 }
 
