@@ -219,7 +219,10 @@ std::size_t CTextFileRead::DecodeUtf8Lines(const std::uint8_t* bytes, std::size_
         }
         const std::uint8_t byte = bytes[i];
         if (byte == kCr || byte == kLf) {
-            if (!(byte == kLf && after_cr_)) o = std::copy(separator.begin(), separator.end(), o);
+            // Unit by unit: a separator is a unit or two, too short for a copy call.
+            if (!(byte == kLf && after_cr_)) {
+                for (const char16_t unit : separator) *o++ = unit;
+            }
             after_cr_ = byte == kCr;
             ++i;
             continue;
