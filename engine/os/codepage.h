@@ -16,10 +16,12 @@ namespace qx::os {
 // UTF-16 to UTF-8. Units U+DC80..U+DCFF that stand alone become the single
 // bytes 0x80..0xFF (see Utf8ToUtf16); other lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+void Utf16ToUtf8(std::u16string_view text, std::string& out);  // into `out`, its buffer kept
 
 // UTF-8 to UTF-16. Each byte that does not start a valid sequence becomes
 // U+DC00 + byte, so that any byte string round-trips through Utf16ToUtf8.
 std::u16string Utf8ToUtf16(std::string_view bytes);
+void Utf8ToUtf16(std::string_view bytes, std::u16string& out);  // into `out`, its buffer kept
 
 // ANSI code page (or the code set named as MakeDecoder names it) to UTF-16;
 // false when the bytes are not valid in it or the code set is unknown.

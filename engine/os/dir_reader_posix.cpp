@@ -38,8 +38,7 @@ bool Directory::OpenChild(const Directory& parent, std::u16string_view name) {
     path_.append(name);
     // O_NOFOLLOW: a directory swapped for a link after it was listed is not
     // followed out of the tree.
-    fd_ = ::openat(parent.fd_, NativePath(name).c_str(),
-                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    fd_ = ::openat(parent.fd_, NativeName(name), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     last_error_ = fd_ < 0 ? static_cast<std::uint32_t>(errno) : 0;
     return fd_ >= 0;
 }
@@ -75,7 +74,7 @@ bool DirReader::Next(DirEntry& entry) {
         last_error_ = static_cast<std::uint32_t>(errno);
         return false;
     }
-    entry.name = PathFromNative(d->d_name);
+    PathFromNative(d->d_name, entry.name);
     const int fd = dirfd(state_->dir);
     unsigned char type = d->d_type;
     struct stat info;

@@ -44,7 +44,7 @@ bool File::Open(std::u16string_view path, Mode mode) {
 
 bool File::Open(const Directory& directory, std::u16string_view name, Mode mode) {
     Close();
-    return Adopt(::openat(directory.Descriptor(), NativePath(name).c_str(), OpenFlags(mode)), mode);
+    return Adopt(::openat(directory.Descriptor(), NativeName(name), OpenFlags(mode)), mode);
 }
 
 bool File::Adopt(int fd, Mode mode) {

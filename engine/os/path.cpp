@@ -49,6 +49,14 @@ std::string NativePath(std::u16string_view path) {
 std::u16string PathFromNative(std::string_view bytes) {
     return Utf8ToUtf16(bytes);
 }
+void PathFromNative(std::string_view bytes, std::u16string& path) {
+    Utf8ToUtf16(bytes, path);
+}
+const char* NativeName(std::u16string_view name) {
+    thread_local std::string bytes;
+    Utf16ToUtf8(name, bytes);
+    return bytes.c_str();
+}
 #endif
 
 }  // namespace qx::os

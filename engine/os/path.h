@@ -43,6 +43,10 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 #ifndef _WIN32
 std::string NativePath(std::u16string_view path);
 std::u16string PathFromNative(std::string_view bytes);
+// The same into a buffer that is kept, for the walk's many names.
+void PathFromNative(std::string_view bytes, std::u16string& path);
+// A name's bytes in a buffer of the calling thread's, valid until its next call.
+const char* NativeName(std::u16string_view name);
 #endif
 
 }  // namespace qx::os

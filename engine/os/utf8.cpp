@@ -60,6 +60,12 @@ std::size_t DecodeSequence(const unsigned char* p, std::size_t left, char32_t& c
 
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
+    Utf16ToUtf8(text, out);
+    return out;
+}
+
+void Utf16ToUtf8(std::u16string_view text, std::string& out) {
+    out.clear();
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
@@ -77,11 +83,16 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             AppendUtf8(out, u);
         }
     }
-    return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {
     std::u16string out;
+    Utf8ToUtf16(bytes, out);
+    return out;
+}
+
+void Utf8ToUtf16(std::string_view bytes, std::u16string& out) {
+    out.clear();
     out.reserve(bytes.size());
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t i = 0;
@@ -101,7 +112,6 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
         }
         i += length;
     }
-    return out;
 }
 
 std::size_t Utf8Decoder::Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,

@@ -103,7 +103,7 @@ Decision RuleText::FirstOf(std::initializer_list<RuleItem> items, const char* fi
 CascadeRating RunCascade(Cascade cascade, std::u16string_view text, const RuleIndex* index) {
     CascadeRating result;
     if (text.empty()) return result;
-    std::vector<std::size_t> first;
+    thread_local std::vector<std::size_t> first;  // kept: a cascade runs for every file
     if (index) index->FindKeywords(text, first);
     const RuleText rule_text = index ? RuleText(text, *index, first) : RuleText(text);
     const Decision decision = cascade(rule_text);
