@@ -1,5 +1,7 @@
 #include "rules/rule_index.h"
 
+#include <bit>
+#include <cstdint>
 #include <unordered_set>
 
 namespace qx {
@@ -104,7 +106,10 @@ RuleIndex::RuleIndex(Cascade cascade) {
         if (added) keywords_.push_back(keyword);
         return at->second;
     };
-    for (const std::u16string_view keyword : questions.keywords) add(keyword);
+    by_address_.resize(std::bit_ceil(questions.keywords.size() * 2 + 2));
+    for (const std::u16string_view keyword : questions.keywords) {
+        RememberAddress(keyword, add(keyword));
+    }
     for (const char16_t* source : questions.patterns) {
         auto pattern = std::make_unique<Pattern>();
         pattern->compiled.Compile(source);
@@ -116,7 +121,36 @@ RuleIndex::RuleIndex(Cascade cascade) {
     automaton_ = std::make_unique<KeywordAutomaton>(keywords_);
 }
 
+namespace {
+
+std::size_t AddressHash(const char16_t* data, std::size_t mask) {
+    return static_cast<std::size_t>(
+               (reinterpret_cast<std::uintptr_t>(data) * 0x9E3779B97F4A7C15ull) >> 32) &
+           mask;
+}
+
+}  // namespace
+
+void RuleIndex::RememberAddress(std::u16string_view keyword, int index) {
+    const std::size_t mask = by_address_.size() - 1;
+    for (std::size_t slot = AddressHash(keyword.data(), mask);; slot = (slot + 1) & mask) {
+        AddressSlot& at = by_address_[slot];
+        if (at.data == keyword.data() && at.size == keyword.size()) return;
+        if (at.data == nullptr) {
+            at = {keyword.data(), keyword.size(), index};
+            return;
+        }
+    }
+}
+
 int RuleIndex::KeywordIndex(std::u16string_view keyword) const {
+    const std::size_t mask = by_address_.size() - 1;
+    for (std::size_t slot = AddressHash(keyword.data(), mask);; slot = (slot + 1) & mask) {
+        const AddressSlot& at = by_address_[slot];
+        if (at.data == nullptr) break;
+        if (at.data == keyword.data() && at.size == keyword.size()) return at.index;
+    }
+    // Text made elsewhere than where the exploration met it.
     const auto found = keyword_index_.find(keyword);
     return found == keyword_index_.end() ? -1 : found->second;
 }

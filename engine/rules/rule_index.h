@@ -45,8 +45,19 @@ class RuleIndex {
     std::size_t Patterns() const { return patterns_.size(); }
 
   private:
+    void RememberAddress(std::u16string_view keyword, int index);
+
     std::vector<std::u16string_view> keywords_;
     std::unordered_map<std::u16string_view, int> keyword_index_;
+    // The keywords by the address of the cascade's own text for them, so
+    // that a question asked where the exploration met it is answered
+    // without hashing the text: open addressing, at most half full.
+    struct AddressSlot {
+        const char16_t* data = nullptr;
+        std::size_t size = 0;
+        int index = -1;
+    };
+    std::vector<AddressSlot> by_address_;
     std::unordered_map<const char16_t*, std::unique_ptr<Pattern>> patterns_;
     std::unique_ptr<KeywordAutomaton> automaton_;
 };
