@@ -82,6 +82,7 @@ struct ScanItem {
     void Drop() {
         directory.reset();  // holds the directory open
         event = nullptr;
+        rating = {};  // an examiner's report can be long: not kept for the next file
     }
 };
 
