@@ -3,10 +3,11 @@
 // first units, hashed into 8 KB of bits. "No" is exact; "yes" is now and then
 // wrong, which only costs the caller a closer look.
 //
-// Four units are looked at when every literal has three or more, two
-// otherwise. Of the fourth only the low seven bits count, so that a literal
-// of three units stands for whatever follows it with 128 entries; text
-// beyond ASCII there (rare in code) only lets a position through.
+// Four units are looked at when every literal has three or more (three when
+// many have just three), two otherwise. Of the fourth only the low seven
+// bits count, so that a literal of three units stands for whatever follows
+// it with 128 entries; text beyond ASCII there (rare in code) only lets a
+// position through.
 #pragma once
 
 #include <algorithm>
