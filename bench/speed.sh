@@ -7,7 +7,10 @@
 # `rg -ciF -j1` with 8 keywords over the same files, and yara -p 1 with a
 # rule file of ours when yara is installed. Fails when the reference and the
 # one-pass way find differently.
-# Prints a Markdown table in MB/s of script files (the files the scan rates).
+# Prints a Markdown table in MB/s of script files (the files the scan rates),
+# then how the scan of the Debian trees scales with threads beside what the
+# machine gives to as many separate one-thread scans at once, each over its
+# own hard-linked copy of the trees (they share nothing but the machine).
 # Usage: bench/speed.sh [BUILD_DIR]   (default build/, the linux preset)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,15 +45,17 @@ script_bytes() { # trees... -> bytes of the files the scan rates
   rg --files -j1 "${globs[@]}" "$@" 2>/dev/null | tr '\n' '\0' | du -cb --files0-from=- | tail -1 | cut -f1
 }
 
+seconds() { # command... -> wall seconds of one run
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  echo "$end - $start" | bc
+}
+
 median() { # command... -> median wall seconds of 3 runs
   local times=()
-  for _ in 1 2 3; do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s.%N)
-    times+=("$(echo "$end - $start" | bc)")
-  done
+  for _ in 1 2 3; do times+=("$(seconds "$@")"); done
   printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
 }
 
@@ -100,4 +105,50 @@ measure() { # name trees...
 for tree in "${trees[@]}"; do measure "$(basename "$(dirname "$(dirname "$tree")")")" "$tree"; done
 measure "Debian trees together" "${trees[@]}"
 measure "generated corpus" "$corpus"
+
+copy_of() { # k -> the Debian trees of copy k (0: the trees themselves)
+  local k=$1 tree package
+  for tree in "${trees[@]}"; do
+    if [ "$k" = 0 ]; then echo "$tree"; continue; fi
+    package=$(basename "$(dirname "$(dirname "$tree")")")
+    [ -d "$work/copies/$k/$package" ] || { mkdir -p "$work/copies/$k" && cp -al "$work/$package" "$work/copies/$k/"; }
+    echo "$work/copies/$k/$package/usr/share"
+  done
+}
+separate() { # n -> n scans with one thread at once, each over its own copy
+  local k pids=()
+  for ((k = 0; k < $1; k++)); do
+    # shellcheck disable=SC2046 # one path per tree
+    "$quellix" scan -q --no-progress -j1 $(copy_of "$k") >/dev/null 2>&1 &
+    pids+=($!)
+  done
+  wait "${pids[@]}" || true
+}
+# The machine's speed drifts within minutes, so each round times one thread,
+# N threads and N separate scans back to back, and the speed-ups are the
+# medians of the rounds' own.
+rounds=7
+bytes=$(script_bytes "${trees[@]}")
+echo
+echo "| threads | quellix -jN MB/s | speed-up | N separate -j1 scans at once: speed-up | share |"
+echo "|---|---|---|---|---|"
+for n in $(for ((k = 2; k < $(nproc); k *= 2)); do echo $k; done) $(nproc); do
+  [ "$n" = 1 ] && break
+  for ((k = 1; k < n; k++)); do copy_of "$k" >/dev/null; done
+  rows=()
+  for ((r = 0; r < rounds; r++)); do
+    rows+=("$(seconds "$quellix" scan -q --no-progress -j1 "${trees[@]}") \
+$(seconds "$quellix" scan -q --no-progress -j"$n" "${trees[@]}") $(seconds separate "$n")")
+  done
+  printf '%s\n' "${rows[@]}" | awk -v n="$n" -v bytes="$bytes" '
+    { one[NR] = $1; threaded[NR] = $2; up[NR] = $1 / $2; machine[NR] = n * $1 / $3 }
+    function median(a, count,   i, j, t) {
+      for (i = 1; i <= count; i++) for (j = i + 1; j <= count; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+      return a[int((count + 1) / 2)]
+    }
+    END {
+      rate = bytes / median(threaded, NR) / 1e6; u = median(up, NR); m = median(machine, NR)
+      printf "| %d | %.1f | %.2f | %.2f | %.2f |\n", n, rate, u, m, u / m
+    }'
+done
 exit $status
