@@ -69,6 +69,8 @@ class DirReader {
     DirReader& operator=(const DirReader&) = delete;
 
     // False (LastError() tells why) when the directory cannot be listed.
+    // On POSIX it is listed through its own descriptor: it stays open, and
+    // is listed by one reader at a time, until the reader is done.
     bool Open(const Directory& directory);
     // The next entry, "." and ".." included; false at the end or when the
     // listing failed part way (LastError() is then not 0).
