@@ -1,7 +1,7 @@
 #include "scan_driver.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
 #include <thread>
 
 #include "file_rating.h"
@@ -12,17 +12,35 @@
 namespace qx {
 namespace {
 
+// An extension of up to eight ASCII units, folded to lower case, one unit a
+// byte; 0 for any other. The walk asks this of every file it lists.
+constexpr std::uint64_t PackedExtension(std::u16string_view extension) {
+    if (extension.size() > 8) return 0;
+    std::uint64_t packed = 0;
+    for (char16_t c : extension) {
+        if (c >= 0x80) return 0;
+        if (c >= u'A' && c <= u'Z') c += 0x20;
+        packed = packed << 8 | c;
+    }
+    return packed;
+}
+
 struct Route {
+    std::uint64_t extension;
     Family family;
-    std::array<std::u16string_view, 6> extensions;  // empty views pad the shorter lists
 };
 
-// The lists are disjoint, so a file goes to one rule set at most.
+// The extensions are distinct, so a file goes to one rule set at most.
 constexpr Route kRoutes[] = {
-    {Family::kAsp, {u".asp", u".asa", u".cer", u".inc", u".htr", u".cdx"}},
-    {Family::kAspx, {u".aspx", u".ascx", u".asax", u".ashx"}},
-    {Family::kPhp, {u".php", u".php3", u".php4", u".php5", u".phtml"}},
-    {Family::kJsp, {u".jsp", u".jspx"}},
+    {PackedExtension(u".asp"), Family::kAsp},   {PackedExtension(u".asa"), Family::kAsp},
+    {PackedExtension(u".cer"), Family::kAsp},   {PackedExtension(u".inc"), Family::kAsp},
+    {PackedExtension(u".htr"), Family::kAsp},   {PackedExtension(u".cdx"), Family::kAsp},
+    {PackedExtension(u".aspx"), Family::kAspx}, {PackedExtension(u".ascx"), Family::kAspx},
+    {PackedExtension(u".asax"), Family::kAspx}, {PackedExtension(u".ashx"), Family::kAspx},
+    {PackedExtension(u".php"), Family::kPhp},   {PackedExtension(u".php3"), Family::kPhp},
+    {PackedExtension(u".php4"), Family::kPhp},  {PackedExtension(u".php5"), Family::kPhp},
+    {PackedExtension(u".phtml"), Family::kPhp}, {PackedExtension(u".jsp"), Family::kJsp},
+    {PackedExtension(u".jspx"), Family::kJsp},
 };
 
 // Tells the client a file's rating and everything that kept it from being
@@ -52,14 +70,10 @@ int ThreadsFor(const ScanSettings& settings) {
 }  // namespace
 
 std::optional<Family> FamilyOfName(std::u16string_view name) {
-    const std::u16string_view extension = os::Extension(name);
-    if (extension.empty()) return std::nullopt;
+    const std::uint64_t extension = PackedExtension(os::Extension(name));
+    if (extension == 0) return std::nullopt;
     for (const Route& route : kRoutes) {
-        for (std::u16string_view candidate : route.extensions) {
-            if (!candidate.empty() && os::EqualsIgnoringAsciiCase(extension, candidate)) {
-                return route.family;
-            }
-        }
+        if (route.extension == extension) return route.family;
     }
     return std::nullopt;
 }

@@ -92,26 +92,32 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
 }
 
 void Utf8ToUtf16(std::string_view bytes, std::u16string& out) {
-    out.clear();
-    out.reserve(bytes.size());
+    // No sequence yields more units than it has bytes.
+    out.resize(bytes.size());
+    char16_t* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t i = 0;
     while (i < bytes.size()) {
+        if (p[i] < 0x80) {
+            *o++ = p[i++];
+            continue;
+        }
         char32_t c;
         const std::size_t length = DecodeSequence(p + i, bytes.size() - i, c);
         if (length == 0) {
-            out.push_back(static_cast<char16_t>(0xDC00 + p[i]));
+            *o++ = static_cast<char16_t>(0xDC00 + p[i]);
             ++i;
             continue;
         }
         if (c >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            *o++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(c));
+            *o++ = static_cast<char16_t>(c);
         }
         i += length;
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 std::size_t Utf8Decoder::Decode(const std::uint8_t* bytes, std::size_t size, bool at_end,

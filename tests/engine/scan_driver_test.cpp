@@ -87,14 +87,43 @@ TEST(ScanDriver, RoutingTable) {
         {"a.CDX", 0},  {"a.aspx", 1}, {"a.ascx", 1},  {"a.asax", 1},     {"a.AshX", 1},
         {"a.php", 2},  {"a.php3", 2}, {"a.php4", 2},  {"a.php5", 2},     {"a.phtml", 2},
         {"a.jsp", 3},  {"a.jspx", 3}, {".asp", 0},    {"x.asp.bak", -1}, {"noext", -1},
-        {"a.htm", -1}, {"a.js", -1},  {"a.php6", -1}, {"a.as", -1},
+        {"a.htm", -1}, {"a.js", -1},  {"a.php6", -1}, {"a.as", -1},      {"a.phtmlphp", -1},
     };
     for (const auto& f : files) {
         const std::u16string name(f.name, f.name + std::strlen(f.name));
         const std::optional<Family> family = FamilyOfName(name);
         EXPECT_EQ(family ? static_cast<int>(*family) : -1, f.family) << f.name;
     }
+    // Units past ASCII whose low byte spells an extension of ours.
+    EXPECT_FALSE(FamilyOfName(u"a.\u0170hp"));
+    EXPECT_FALSE(FamilyOfName(u"a.p\u0168p"));
 }
+
+#ifndef _WIN32
+// Names of every length of UTF-8 sequence, and bytes that are not UTF-8, are
+// told as their UTF-16 and opened through it.
+TEST(ScanDriver, NamesOfAnyBytesAreToldAndOpened) {
+    TempTree tree;
+    const struct {
+        const char* bytes;
+        std::u16string told;
+    } names[] = {
+        {"\xC3\xA9.php", u"\u00E9.php"},
+        {"\xE4\xB8\xAD.php", u"\u4E2D.php"},
+        {"\xF0\x9F\x98\x80.php", u"\U0001F600.php"},
+        {"a\xFF\xC3.php", u"a\xDCFF\xDCC3.php"},
+    };
+    for (const auto& name : names) tree.Write(name.bytes, kTrojanPhp);
+    Recorder recorder;
+    ScanTree(tree.Path(), recorder);
+    for (const auto& name : names) {
+        const std::u16string path = tree.Path() + u'/' + name.told;
+        int found = 0;
+        for (const auto& e : recorder.events) found += e.kind == 'R' && e.path == path;
+        EXPECT_EQ(found, 1) << name.bytes;
+    }
+}
+#endif
 
 TEST(ScanDriver, TheClientsRoutingDecides) {
     TempTree tree;
