@@ -54,7 +54,8 @@ struct DirReader::State {
     alignas(dirent64) char buffer[32 * 1024];
 };
 
-DirReader::DirReader() : state_(std::make_unique<State>()) {}
+// The buffer is left as it is: it is written before it is read.
+DirReader::DirReader() : state_(std::make_unique_for_overwrite<State>()) {}
 DirReader::~DirReader() {
     Close();
 }
