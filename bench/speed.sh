@@ -106,20 +106,24 @@ for tree in "${trees[@]}"; do measure "$(basename "$(dirname "$(dirname "$tree")
 measure "Debian trees together" "${trees[@]}"
 measure "generated corpus" "$corpus"
 
-copy_of() { # k -> the Debian trees of copy k (0: the trees themselves)
-  local k=$1 tree package
+# copies[k]: the Debian trees of copy k, one a line (0: the trees themselves),
+# made before any scan is timed.
+copies=("$(printf '%s\n' "${trees[@]}")")
+make_copy() { # k
+  local tree package paths=()
   for tree in "${trees[@]}"; do
-    if [ "$k" = 0 ]; then echo "$tree"; continue; fi
-    package=$(basename "$(dirname "$(dirname "$tree")")")
-    [ -d "$work/copies/$k/$package" ] || { mkdir -p "$work/copies/$k" && cp -al "$work/$package" "$work/copies/$k/"; }
-    echo "$work/copies/$k/$package/usr/share"
+    package=${tree#"$work"/}
+    package=${package%%/*}
+    [ -d "$work/copies/$1/$package" ] || { mkdir -p "$work/copies/$1" && cp -al "$work/$package" "$work/copies/$1/"; }
+    paths+=("$work/copies/$1/$package/usr/share")
   done
+  copies[$1]=$(printf '%s\n' "${paths[@]}")
 }
 separate() { # n -> n scans with one thread at once, each over its own copy
-  local k pids=()
+  local k paths pids=()
   for ((k = 0; k < $1; k++)); do
-    # shellcheck disable=SC2046 # one path per tree
-    "$quellix" scan -q --no-progress -j1 $(copy_of "$k") >/dev/null 2>&1 &
+    mapfile -t paths <<<"${copies[$k]}"
+    "$quellix" scan -q --no-progress -j1 "${paths[@]}" >/dev/null 2>&1 &
     pids+=($!)
   done
   wait "${pids[@]}" || true
@@ -134,14 +138,14 @@ echo "| threads | quellix -jN MB/s | speed-up | N separate -j1 scans at once: sp
 echo "|---|---|---|---|---|"
 for n in $(for ((k = 2; k < $(nproc); k *= 2)); do echo $k; done) $(nproc); do
   [ "$n" = 1 ] && break
-  for ((k = 1; k < n; k++)); do copy_of "$k" >/dev/null; done
+  for ((k = ${#copies[@]}; k < n; k++)); do make_copy "$k"; done
   rows=()
   for ((r = 0; r < rounds; r++)); do
     rows+=("$(seconds "$quellix" scan -q --no-progress -j1 "${trees[@]}") \
 $(seconds "$quellix" scan -q --no-progress -j"$n" "${trees[@]}") $(seconds separate "$n")")
   done
   printf '%s\n' "${rows[@]}" | awk -v n="$n" -v bytes="$bytes" '
-    { one[NR] = $1; threaded[NR] = $2; up[NR] = $1 / $2; machine[NR] = n * $1 / $3 }
+    { threaded[NR] = $2; up[NR] = $1 / $2; machine[NR] = n * $1 / $3 }
     function median(a, count,   i, j, t) {
       for (i = 1; i <= count; i++) for (j = i + 1; j <= count; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
       return a[int((count + 1) / 2)]
