@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     } else if (what == "read") {
         seconds = BestSeconds(runs, [&] {
             qx::CTextFileRead reader(path);
-            std::u16string text;
+            qx::TextBuffer text;
             reader.ReadText(text, u"\r\n");
             amount = text.size();
         });

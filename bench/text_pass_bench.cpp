@@ -41,7 +41,9 @@ void Load(const std::filesystem::path& root) {
         Page page{*family, {std::istreambuf_iterator<char>(in), {}}, {}};
         qx::CTextFileRead reader(page.bytes, unmarked, buffers);
         reader.FoldAsciiLetters(true);
-        reader.ReadText(page.text, u"\r\n");
+        qx::TextBuffer text;
+        reader.ReadText(text, u"\r\n");
+        page.text = text.View();
         total_bytes += page.bytes.size();
         pages.push_back(std::move(page));
     }
@@ -54,7 +56,7 @@ void SetRate(benchmark::State& state) {
 void ReadFoldedText(benchmark::State& state) {
     qx::ReadBuffers buffers;
     qx::os::Utf8Decoder unmarked;
-    std::u16string text;
+    qx::TextBuffer text;
     for (auto _ : state) {
         for (const Page& page : pages) {
             qx::CTextFileRead reader(page.bytes, unmarked, buffers);

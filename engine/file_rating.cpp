@@ -76,14 +76,14 @@ void FileRater::RateText(Family family, CTextFileRead& reader, FileRating& resul
     reader.FoldAsciiLetters(true);
     reader.ReadText(text_, kLineSeparator);
     result.rated_in_part = reader.Truncated();
-    TakeHigher(result, RunCascade(cascade, text_, index));
+    TakeHigher(result, RunCascade(cascade, text_.View(), index));
     const TextEncoding encoding = reader.Encoding();
     if (encoding == EncodingUtf16LittleEndian || encoding == EncodingUtf16BigEndian) {
         // A mark in front of plain text does not stop a server from running
         // it: the bytes are rated as unmarked text too.
         reader.ReadAgainUnmarked(text_, kLineSeparator);
         result.rated_in_part = result.rated_in_part || reader.Truncated();
-        TakeHigher(result, RunCascade(cascade, text_, index));
+        TakeHigher(result, RunCascade(cascade, text_.View(), index));
     }
 }
 
@@ -159,7 +159,7 @@ FileRating FileRater::Finish(FileRating& result) {
     result.finding.verdict =
         std::max(result.finding.rating.verdict, result.finding.examination.verdict);
     text_.clear();
-    if (text_.capacity() > CTextFileRead::kMaxTextUnits / 4) text_.shrink_to_fit();
+    if (text_.capacity() > CTextFileRead::kMaxTextUnits / 4) text_.Release();
     if (bytes_.capacity() > kMaxExaminedBytes / 4) {
         bytes_.clear();
         bytes_.shrink_to_fit();

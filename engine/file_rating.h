@@ -19,6 +19,7 @@
 #include "os/file.h"
 #include "rules/rule_sets.h"
 #include "scan_driver.h"
+#include "scratch_buffer.h"
 
 namespace qx {
 
@@ -76,7 +77,7 @@ class FileRater {
     std::uint64_t max_file_size_;
     std::unique_ptr<FileExaminer> examiner_;
     bool reference_rules_;
-    std::u16string text_;  // reused: their capacity stays from file to file
+    ScratchBuffer<char16_t> text_;  // reused: their capacity stays from file to file
     std::string bytes_;
     std::unique_ptr<ReadBuffers> buffers_;
 };

@@ -122,25 +122,23 @@ void CTextFileRead::Start(std::uint64_t offset) {
 }
 
 void CTextFileRead::ReadBlock() {
+    ScratchBuffer<char>& raw = buffers_->raw;
     if (in_memory_) {
         const std::string_view block = memory_.substr(offset_, kBlockBytes);
-        buffers_->raw.append(block);
+        std::memcpy(raw.Room(block.size()), block.data(), block.size());
+        raw.Commit(block.size());
         offset_ += block.size();
         if (block.empty()) file_drained_ = true;
         return;
     }
-    // The block goes through a buffer of its own: growing buffers_->raw to read into
-    // it would clear the bytes first.
-    std::vector<char>& block = buffers_->block;
-    block.resize(kBlockBytes);
-    const std::int64_t n = file_.ReadSomeAt(offset_, block.data(), kBlockBytes);
+    const std::int64_t n = file_.ReadSomeAt(offset_, raw.Room(kBlockBytes), kBlockBytes);
     if (n < 0) {
-        buffers_->raw.clear();
+        raw.clear();
         const std::uint32_t error = file_.LastError();
         file_.Close();
         throw CTextFileException(error);
     }
-    buffers_->raw.append(block.data(), static_cast<std::size_t>(n));
+    raw.Commit(static_cast<std::size_t>(n));
     offset_ += static_cast<std::uint64_t>(n);
     // Reaching the size the file had when it was opened ends the read: no
     // call is spent to hear that nothing follows (a file that grows
@@ -150,7 +148,9 @@ void CTextFileRead::ReadBlock() {
 
 void CTextFileRead::DetectEncoding() {
     while (buffers_->raw.size() < 3 && !file_drained_) ReadBlock();
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(buffers_->raw[i]); };
+    const auto byte = [&](std::size_t i) {
+        return static_cast<std::uint8_t>(buffers_->raw.data()[i]);
+    };
     std::size_t mark = 0;
     if (buffers_->raw.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
         encoding_ = EncodingUtf16LittleEndian, mark = 2;
@@ -161,7 +161,7 @@ void CTextFileRead::DetectEncoding() {
     } else {
         encoding_ = EncodingAnsi;
     }
-    buffers_->raw.erase(0, mark);
+    buffers_->raw.Consume(mark);
 }
 
 std::size_t CTextFileRead::Decode(const std::uint8_t* bytes, std::size_t size, char16_t* out,
@@ -242,7 +242,7 @@ std::size_t CTextFileRead::DecodeUtf8Lines(const std::uint8_t* bytes, std::size_
     return i;
 }
 
-bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator) {
+bool CTextFileRead::ReadText(TextBuffer& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     text.clear();
     const std::int64_t size =
@@ -251,12 +251,11 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
         const auto units =
             static_cast<std::size_t>(size) /
             (encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian ? 2 : 1);
-        text.reserve(std::min(units + units / 16 + 2, kMaxTextUnits));
+        text.Room(std::min(units + units / 16 + 2, kMaxTextUnits));
     }
     after_cr_ = false;
-    std::string& raw = buffers_->raw;
+    ScratchBuffer<char>& raw = buffers_->raw;
     std::vector<char16_t>& units = buffers_->units;
-    std::vector<char16_t>& joined = buffers_->joined;
     // UTF-8, marked or not, is decoded and joined in one step.
     os::TextDecoder* const utf8 = encoding_ == EncodingUtf8                          ? &marked_utf8_
                                   : encoding_ == EncodingAnsi && unmarked_->IsUtf8() ? unmarked_
@@ -266,32 +265,32 @@ bool CTextFileRead::ReadText(std::u16string& text, std::u16string_view separator
         if (raw.empty() && file_drained_) break;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.data());
         // A line break may become a longer separator.
-        const std::size_t room = raw.size() * std::max<std::size_t>(1, separator.size()) + 2;
-        if (joined.size() < room) joined.resize(room);
+        char16_t* const out =
+            text.Room(raw.size() * std::max<std::size_t>(1, separator.size()) + 2);
         std::size_t count = 0, used;
         if (utf8) {
-            used = DecodeUtf8Lines(bytes, raw.size(), *utf8, separator, joined.data(), count);
+            used = DecodeUtf8Lines(bytes, raw.size(), *utf8, separator, out, count);
         } else {
             if (units.size() < raw.size()) units.resize(raw.size());
             std::size_t decoded = 0;
             used = Decode(bytes, raw.size(), units.data(), decoded);
-            count = JoinLines(units.data(), decoded, separator, joined.data());
+            count = JoinLines(units.data(), decoded, separator, out);
         }
-        raw.erase(0, used);
+        raw.Consume(used);
         if (text.size() + count > kMaxTextUnits) {
             // The text is full: what is left is not read.
-            text.append(joined.data(), kMaxTextUnits - text.size());
+            text.Commit(kMaxTextUnits - text.size());
             truncated_ = true;
             break;
         }
-        text.append(joined.data(), count);
+        text.Commit(count);
         if (used == 0 && file_drained_) break;  // a tail that cannot decode further
     }
     end_of_file_ = true;
     return true;
 }
 
-bool CTextFileRead::ReadAgainUnmarked(std::u16string& text, std::u16string_view separator) {
+bool CTextFileRead::ReadAgainUnmarked(TextBuffer& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     const bool utf16 =
         encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian;

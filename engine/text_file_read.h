@@ -12,6 +12,7 @@
 
 #include "os/codepage.h"
 #include "os/file.h"
+#include "scratch_buffer.h"
 
 namespace qx {
 
@@ -55,11 +56,12 @@ void LowerAsciiLetters(char16_t* units, std::size_t count);
 // A reader's scratch space. A caller that reads file after file keeps one,
 // so that no file pays for allocating (and clearing) its own.
 struct ReadBuffers {
-    std::vector<char> block;       // one block as read
-    std::string raw;               // bytes read but not yet decoded
-    std::vector<char16_t> units;   // one block's decoded units
-    std::vector<char16_t> joined;  // the same with line breaks replaced
+    ScratchBuffer<char> raw;      // bytes read but not yet decoded
+    std::vector<char16_t> units;  // one block's decoded units, when not UTF-8
 };
+
+// A text as read, in storage kept from file to file.
+using TextBuffer = ScratchBuffer<char16_t>;
 
 class CTextFileRead : public CTextFileBase {
   public:
@@ -79,11 +81,11 @@ class CTextFileRead : public CTextFileBase {
     // Reads the rest of the file, lines joined by `separator`, up to
     // kMaxTextUnits units in all (separators counted). False, with `text`
     // untouched, when no file is open.
-    bool ReadText(std::u16string& text, std::u16string_view separator);
+    bool ReadText(TextBuffer& text, std::u16string_view separator);
     // Reads the file once more as unmarked text, from just after a UTF-16
     // mark: the other way to read a file that starts with one, which is then
     // read as the same bytes without the mark would be.
-    bool ReadAgainUnmarked(std::u16string& text, std::u16string_view separator);
+    bool ReadAgainUnmarked(TextBuffer& text, std::u16string_view separator);
     // Whether the last read stopped at kMaxTextUnits with bytes left over.
     bool Truncated() const { return truncated_; }
     // Lowers the letters A to Z as the text is read, as the rule sets read it.

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     {
         qx::CTextFileRead reader(wide);
-        std::u16string text;
+        qx::TextBuffer text;
         try {
             reader.ReadText(text, u"\r\n");
         } catch (const qx::CTextFileException&) {
