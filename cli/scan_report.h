@@ -30,6 +30,8 @@ class ScanReport : public ScanClient {
     bool StopRequested() const override;
     FileRoute Route(const std::u16string& path, std::u16string_view name) override;
     bool ShouldEnter(const std::u16string& path, std::u16string_view name) override;
+    // Files are counted, and shown in progress, as they are routed.
+    bool HearsEntries() const override { return false; }
     void OnFinding(const std::u16string& path, const Finding& finding) override;
     void OnProblem(const std::u16string& path, const qx::Problem& problem) override;
 

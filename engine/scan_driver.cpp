@@ -114,7 +114,8 @@ class Scanner::Visitor : public TreeVisitor {
                                                      settings.reference_rules);
               },
               [&client] { return client.StopRequested(); }, Rate,
-              [this](ScanItem& item) { Tell(item); }) {
+              [this](ScanItem& item) { Tell(item); }),
+          hears_entries_(client.HearsEntries()) {
         pool_.LimitHolding(os::DirectoriesToHold());
     }
 
@@ -124,6 +125,7 @@ class Scanner::Visitor : public TreeVisitor {
     }
 
     void OnDirectory(const std::u16string& directory) override {
+        if (!hears_entries_) return;
         ScanItem& item = pool_.Next();
         item.kind = ScanItem::Kind::kDirectory;
         item.path.assign(directory);
@@ -175,11 +177,14 @@ class Scanner::Visitor : public TreeVisitor {
     // Tells of a file reached; true when it is to be rated.
     bool Reached(const std::u16string& path, const FileRoute& route, bool whole) {
         const bool routed = route.family || route.examine;
-        ScanItem& item = pool_.Next();
-        item.kind = ScanItem::Kind::kFile;
-        item.path.assign(path);
-        item.cut = routed && !whole;  // a cut path names some other file: it is never opened
-        pool_.Give(false);
+        const bool cut = routed && !whole;  // a cut path names some other file: it is never opened
+        if (hears_entries_ || cut) {
+            ScanItem& item = pool_.Next();
+            item.kind = ScanItem::Kind::kFile;
+            item.path.assign(path);
+            item.cut = cut;
+            pool_.Give(false);
+        }
         return routed && whole;
     }
 
@@ -197,7 +202,7 @@ class Scanner::Visitor : public TreeVisitor {
                 client_.OnProblem(item.path, item.problem);
                 break;
             case ScanItem::Kind::kFile:
-                client_.OnFile(item.path);
+                if (hears_entries_) client_.OnFile(item.path);
                 if (item.cut) client_.OnProblem(item.path, {Problem::Kind::kPathTooLong});
                 break;
             case ScanItem::Kind::kRatedFile:
@@ -212,6 +217,7 @@ class Scanner::Visitor : public TreeVisitor {
     ScanClient& client_;
     DirectoryRuns runs_;  // of the files given to rate
     OrderedPool<FileRater, ScanItem> pool_;
+    const bool hears_entries_;
 };
 
 Scanner::Scanner(ScanClient& client, const ScanSettings& settings)

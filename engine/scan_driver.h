@@ -87,6 +87,10 @@ class ScanClient {
         return true;
     }
 
+    // Whether the client hears OnDirectory and OnFile. One that does not is
+    // never told of them, which spares a scan an event for every file and
+    // directory it passes.
+    virtual bool HearsEntries() const { return true; }
     // At the start of every directory, the root included, before its entries.
     virtual void OnDirectory(const std::u16string&) {}
     // For every file, whatever its name, before it is rated.

@@ -36,6 +36,7 @@ class Recorder : public ScanClient {
         int verdict = 0;
     };
 
+    bool HearsEntries() const override { return hears_entries; }
     void OnDirectory(const std::u16string& path) override { events.push_back({'D', path}); }
     void OnFile(const std::u16string& path) override { events.push_back({'F', path}); }
     void OnFinding(const std::u16string& path, const Finding& finding) override {
@@ -50,6 +51,7 @@ class Recorder : public ScanClient {
     }
 
     std::vector<Event> events;
+    bool hears_entries = true;
 };
 
 TEST(ScanDriver, FilesBeforeSubdirectoriesAndFindingsAfterTheirFile) {
@@ -183,8 +185,9 @@ TEST(ScanDriver, OnePoolTellsSeveralTreesInOrder) {
         tree.Write(name, i % 5 == 0 ? kTrojanPhp : "<?php ?>");
     }
     tree.Write("single.asp", kDangerousAsp);
-    const auto scan = [&](int threads) {
+    const auto scan = [&](int threads, bool hears_entries = true) {
         Recorder recorder;
+        recorder.hears_entries = hears_entries;
         Scanner scanner(recorder, {.threads = threads});
         EXPECT_EQ(scanner.Tree(tree.Path("t0")), 150);
         scanner.Then([&] { recorder.events.push_back({'T', u""}); });
@@ -202,6 +205,18 @@ TEST(ScanDriver, OnePoolTellsSeveralTreesInOrder) {
     EXPECT_EQ(one.Findings(VerdictTrojan), 40);  // the .php of every fifth
     EXPECT_EQ(one.events.back().kind, 'R');      // the single file, last
     EXPECT_EQ(one.events[one.events.size() - 2].path, tree.Path("single.asp"));
+
+    // A client that does not hear entries hears the rest just the same.
+    const Recorder deaf = scan(3, false);
+    std::vector<Recorder::Event> rest;
+    for (const Recorder::Event& e : one.events) {
+        if (e.kind != 'D' && e.kind != 'F') rest.push_back(e);
+    }
+    ASSERT_EQ(deaf.events.size(), rest.size());
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        EXPECT_EQ(deaf.events[i].kind, rest[i].kind) << i;
+        EXPECT_EQ(deaf.events[i].path, rest[i].path) << i;
+    }
 }
 
 #ifndef _WIN32
