@@ -54,6 +54,18 @@ loaded=$(ldd "$program" | sed -n 's/^\s*libpelvoro\.so => \(.*\) (0x[0-9a-f]*)$/
 [[ -n $loaded && $(realpath "$loaded") == "$(realpath "$root/usr/$libdir/libpelvoro.so")" ]] ||
     fail "the unpacked program does not load the unpacked libpelvoro.so: $(ldd "$program")"
 
+# Every library search path entry is absolute or relative to the program:
+# an empty or relative one is taken from the working directory, which may be
+# a site under scan.
+for binary in "$build/bin/quellix" "$program"; do
+    search=$(readelf -d "$binary" | sed -n 's/.*Library r[a-z]*path: \[\(.*\)\]$/\1/p')
+    [[ ":$search:" != *::* ]] || fail "$binary searches the working directory for libraries: [$search]"
+    IFS=: read -ra entries <<<"$search"
+    for entry in "${entries[@]}"; do
+        [[ $entry == /* || $entry == '$ORIGIN'* ]] || fail "$binary searches a relative path for libraries: $entry"
+    done
+done
+
 version_line=$("$program" --version) || fail "quellix --version failed"
 [[ $version_line == "quellix $version"* && $version_line != *$'\n'* ]] ||
     fail "quellix --version printed: $version_line"
