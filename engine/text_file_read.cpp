@@ -245,13 +245,18 @@ std::size_t CTextFileRead::DecodeUtf8Lines(const std::uint8_t* bytes, std::size_
 bool CTextFileRead::ReadText(TextBuffer& text, std::u16string_view separator) {
     if (!IsOpen()) return false;
     text.clear();
+    // A line break may become a longer separator.
+    const std::size_t widening = std::max<std::size_t>(1, separator.size());
     const std::int64_t size =
         in_memory_ ? static_cast<std::int64_t>(memory_.size()) : file_.SizeAtOpen();
     if (size > 0) {
+        // Room for the text the file's size foretells, and beyond it for the
+        // most that the last bytes waiting (two blocks) may decode to before
+        // the text is cut at its cap: the text is not moved as it grows.
         const auto units =
             static_cast<std::size_t>(size) /
             (encoding_ == EncodingUtf16BigEndian || encoding_ == EncodingUtf16LittleEndian ? 2 : 1);
-        text.Room(std::min(units + units / 16 + 2, kMaxTextUnits));
+        text.Room(std::min(units + units / 16 + 2, kMaxTextUnits) + 2 * kBlockBytes * widening + 2);
     }
     after_cr_ = false;
     ScratchBuffer<char>& raw = buffers_->raw;
@@ -264,9 +269,7 @@ bool CTextFileRead::ReadText(TextBuffer& text, std::u16string_view separator) {
         if (!file_drained_) ReadBlock();
         if (raw.empty() && file_drained_) break;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.data());
-        // A line break may become a longer separator.
-        char16_t* const out =
-            text.Room(raw.size() * std::max<std::size_t>(1, separator.size()) + 2);
+        char16_t* const out = text.Room(raw.size() * widening + 2);
         std::size_t count = 0, used;
         if (utf8) {
             used = DecodeUtf8Lines(bytes, raw.size(), *utf8, separator, out, count);
