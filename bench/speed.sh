@@ -131,7 +131,7 @@ separate() { # n -> n scans with one thread at once, each over its own copy
 # The machine's speed drifts within minutes, so each round times one thread,
 # N threads and N separate scans back to back, and the speed-ups are the
 # medians of the rounds' own.
-rounds=7
+rounds=15
 bytes=$(script_bytes "${trees[@]}")
 echo
 echo "| threads | quellix -jN MB/s | speed-up | N separate -j1 scans at once: speed-up | share |"
