@@ -58,13 +58,14 @@ class OrderedPool {
         // large file that holds up every result after it (a 4 MB page takes
         // as long as a few hundred ordinary ones), without holding a whole
         // tree's worth. On Debian's PHP trees at two threads, 512 jobs took a
-        // tenth off the time that 48 took. Events between them (files that
-        // are only counted) take no thread but are held too: where a large
-        // page is followed by a folder of scripts' assets, thousands of them
-        // come before the next job, and the walk has to get through them to
-        // keep the other threads busy. At 4,096 entries the walk slept behind
-        // Mediawiki's 4 MB page for a twentieth of the run; 16,384 more
-        // (about 10 MB at most, with their paths) keep it walking.
+        // tenth off the time that 48 took. Events between them (each file
+        // and directory, for a client that hears them) take no thread but
+        // are held too: where a large page is followed by a folder of
+        // scripts' assets, thousands of them come before the next job, and
+        // the walk has to get through them to keep the other threads busy.
+        // At 4,096 entries the walk slept behind Mediawiki's 4 MB page for a
+        // twentieth of the run; 16,384 more (about 10 MB at most, with their
+        // paths) keep it walking.
         max_jobs_ = static_cast<std::size_t>(threads) * 256;
         max_entries_ = max_jobs_ * 8 + 16384;
     }
