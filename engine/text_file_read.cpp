@@ -125,10 +125,13 @@ void CTextFileRead::ReadBlock() {
     ScratchBuffer<char>& raw = buffers_->raw;
     if (in_memory_) {
         const std::string_view block = memory_.substr(offset_, kBlockBytes);
+        if (block.empty()) {
+            file_drained_ = true;
+            return;
+        }
         std::memcpy(raw.Room(block.size()), block.data(), block.size());
         raw.Commit(block.size());
         offset_ += block.size();
-        if (block.empty()) file_drained_ = true;
         return;
     }
     const std::int64_t n = file_.ReadSomeAt(offset_, raw.Room(kBlockBytes), kBlockBytes);

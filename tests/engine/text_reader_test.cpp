@@ -76,6 +76,13 @@ TEST(TextReader, DecodesByMarkAndJoinsLines) {
         TextEncoding encoding;
         const std::u16string text = ReadAll(tree, c.bytes, &encoding);
         EXPECT_EQ(encoding, c.encoding) << c.name;
+        // The same bytes held in memory read the same.
+        ReadBuffers buffers;
+        const std::unique_ptr<os::TextDecoder> ansi = os::MakeAnsiDecoder();
+        CTextFileRead held(c.bytes, *ansi, buffers);
+        TextBuffer held_text;
+        ASSERT_TRUE(held.ReadText(held_text, u"\r\n"));
+        EXPECT_EQ(held_text.View(), text) << c.name;
         // The C locale reads invalid UTF-8 as U+FFFD; a Windows code page may differ.
 #ifdef _WIN32
         if (c.encoding == EncodingAnsi && c.text.find(u'\uFFFD') != std::u16string::npos) continue;
